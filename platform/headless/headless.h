@@ -1,0 +1,39 @@
+// Controls of the headless backend: the virtual clock, the scripted input and the run's limits.
+// Only the headless runner and the tests include this.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::headless {
+
+struct ScriptEvent {
+  enum Kind { KeyDown, KeyUp, MouseMove, MouseDown, MouseUp, Wheel };
+  int64_t frame = 0;  // delivered before this frame's progress step (frames count from 1)
+  Kind kind = KeyDown;
+  int a = 0;  // key code, mouse button (0 left, 1 right), x, or wheel delta
+  int b = 0;  // y
+};
+
+// Parses the input script (one event a line, '#' starts a comment). Throws Exception naming
+// the line ("line 3: ...") on a malformed line.
+std::vector<ScriptEvent> parse_script(const std::string& text);
+
+struct Config {
+  double dt = 1.0 / 60.0;        // virtual seconds per frame
+  int64_t max_frames = -1;       // stop after this many frames (-1: until the game ends)
+  std::vector<ScriptEvent> events;
+  bool render = true;            // create an offscreen GL context (OSMesa)
+};
+// Resets the whole backend (clock, queues, key state, window, errors) and applies `config`.
+void configure(const Config& config);
+int64_t frame();  // frames paced so far
+
+// When the run stops without a game end: Halt{0, "frames"} after max_frames, and
+// Halt{0, "stalled"} when nothing is pending and nothing ever will be (the frame clock stopped).
+
+// What the audio backend was asked to do, for tests: one line per call ("play 3 loop", ...).
+const std::vector<std::string>& audio_log();
+
+}  // namespace platform::headless
