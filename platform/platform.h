@@ -44,8 +44,10 @@ void post_message(uint32_t message);  // thread-safe: may be called from the aud
 // A 1 ms timer that delivers `message` (as if posted) until stopped.
 void start_timer(uint32_t message);
 void stop_timer(uint32_t message);
-// Dispatches every pending window event (input, paint, close) and every posted message,
-// one after another on this thread. Returns false when nothing at all is pending.
+// Dispatches every pending window event (input, paint, close), every posted message and every
+// due timer, one after another on this thread. Returns false when nothing at all was pending; the
+// SDL backend then waits a few milliseconds for an event first, so an idle loop does not spin.
+// Headless: throws Halt{0, "stalled"} when nothing is pending and no timer runs.
 bool process_messages();
 // Dispatches only the pending window events (input, paint, close), not posted messages.
 void process_window_events();
@@ -84,7 +86,11 @@ struct WindowEvents {
 void open_window(int width, int height, bool stay_on_top, const WindowEvents& events);
 void close_window();
 bool window_open();
-// Sets the viewport for the width x height picture inside the drawable and clears the bars.
+// Asks for a repaint: `paint` runs once from the next message dispatch, however many requests
+// came before it (headless: only when an offscreen context exists).
+void invalidate_window();
+// Sets the viewport for the width x height picture inside the drawable and clears the bars; the
+// scissor box is left on the picture, so clearing the frame does not paint the bars.
 void begin_frame();
 void swap_buffers();
 // Headless: the last finished frame as RGBA rows, top row first (empty elsewhere).
@@ -96,9 +102,25 @@ float display_dpi();  // the display's logical dpi (96 where unknown)
 // Keyboard: the game's virtual key codes, matched by physical key so WASD works on any layout
 
 enum : int {
-  vkBack = 8, vkTab = 9, vkReturn = 13, vkShift = 16, vkControl = 17, vkMenu = 18, vkPause = 19,
-  vkEscape = 27, vkSpace = 32, vkPrior = 33, vkNext = 34, vkEnd = 35, vkHome = 36,
-  vkLeft = 37, vkUp = 38, vkRight = 39, vkDown = 40, vkInsert = 45, vkDelete = 46,
+  vkBack = 8,
+  vkTab = 9,
+  vkReturn = 13,
+  vkShift = 16,
+  vkControl = 17,
+  vkMenu = 18,
+  vkPause = 19,
+  vkEscape = 27,
+  vkSpace = 32,
+  vkPrior = 33,
+  vkNext = 34,
+  vkEnd = 35,
+  vkHome = 36,
+  vkLeft = 37,
+  vkUp = 38,
+  vkRight = 39,
+  vkDown = 40,
+  vkInsert = 45,
+  vkDelete = 46,
   // '0'..'9' = 48..57, 'A'..'Z' = 65..90
   vkF1 = 112,
 };
@@ -123,8 +145,8 @@ void write_file_atomic(const std::string& path, const std::string& content);
 struct Picture {
   int width = 0;
   int height = 0;
-  int bits = 0;                // bits per pixel of the source (8, 24, 32, ...)
-  std::vector<uint8_t> rgba;   // width * height * 4, top row first
+  int bits = 0;               // bits per pixel of the source (8, 24, 32, ...)
+  std::vector<uint8_t> rgba;  // width * height * 4, top row first
 };
 // Decode by content (JPEG or BMP); throw Exception with the decoder's text on bad data.
 Picture decode_picture(const std::vector<uint8_t>& data);
@@ -142,7 +164,7 @@ struct Glyph {
 };
 struct FontFace {
   int ascent = 0, descent = 0, height = 0;  // pixels
-  std::vector<Glyph> glyphs;                // indexed by character code 0..255 (Latin-1 / cp1250 subset)
+  std::vector<Glyph> glyphs;                // 256, by Windows-1250 character code
 };
 // Rasterises `family` (fontconfig picks the nearest installed face, e.g. DejaVu for "Arial Black").
 FontFace rasterize_font(const std::string& family, int pixel_height, bool bold);
@@ -152,10 +174,10 @@ FontFace rasterize_font(const std::string& family, int pixel_height, bool bold);
 
 bool audio_open();  // false when no device could be opened (the game then runs silently)
 bool audio_available();
-using Chunk = int;       // handle of a decoded clip, -1 = none
+using Chunk = int;  // handle of a decoded clip, -1 = none
 Chunk audio_load_wave(const std::vector<uint8_t>& riff_wave);
 void audio_free_wave(Chunk chunk);
-using Voice = int;       // a mixer channel, -1 = none
+using Voice = int;  // a mixer channel, -1 = none
 // volume 0..1, pan -1 (left)..1 (right), frequency: playback rate in Hz (0 = the clip's own).
 Voice audio_play(Chunk chunk, bool looped, float volume, float pan, int frequency);
 void audio_stop(Voice voice);

@@ -21,10 +21,10 @@ struct ScriptEvent {
 std::vector<ScriptEvent> parse_script(const std::string& text);
 
 struct Config {
-  double dt = 1.0 / 60.0;        // virtual seconds per frame
-  int64_t max_frames = -1;       // stop after this many frames (-1: until the game ends)
+  double dt = 1.0 / 60.0;   // virtual seconds per frame
+  int64_t max_frames = -1;  // stop after this many frames (-1: until the game ends)
   std::vector<ScriptEvent> events;
-  bool render = true;            // create an offscreen GL context (OSMesa)
+  bool render = true;  // create an offscreen GL context (OSMesa)
 };
 // Resets the whole backend (clock, queues, key state, window, errors) and applies `config`.
 void configure(const Config& config);
