@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TComponent {
-public:
+ public:
   explicit TComponent(TComponent* owner = nullptr);
   virtual ~TComponent();
   TComponent(const TComponent&) = delete;
@@ -37,12 +38,12 @@ public:
   void FreeNotification(TComponent* other);
   void RemoveFreeNotification(TComponent* other);
 
-protected:
+ protected:
   virtual void Loaded() {}
   // Told when `component` (one this component asked about) is being freed.
   virtual void Notification(TComponent* /*component*/) {}
 
-private:
+ private:
   void insert_component(TComponent* c) { components_.push_back(c); }
   void remove_component(TComponent* c);
 
@@ -50,6 +51,12 @@ private:
   int32_t tag_ = 0;
   TComponent* owner_ = nullptr;
   bool loading_ = false;
-  std::vector<TComponent*> components_;      // owned: deleted by ~TComponent
-  std::vector<TComponent*> free_notifies_;   // both directions, as the notices go both ways
+  std::vector<TComponent*> components_;     // owned: deleted by ~TComponent
+  std::vector<TComponent*> free_notifies_;  // both directions, as the notices go both ways
 };
+
+// The one place a component is made with `new`: `owner` (never null) frees it with itself.
+template <class T, class... Args>
+T* make_owned(TComponent* owner, Args&&... args) {
+  return new T(owner, std::forward<Args>(args)...);
+}
