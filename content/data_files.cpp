@@ -1,0 +1,28 @@
+// The small data files of the working directory: the progress file and the form's asset index.
+#include <cstdio>
+
+#include "content/build.h"
+#include "content/sounds.h"
+
+namespace content {
+
+void add_data_products(std::vector<Product>& out) {
+  out.push_back({"data/volno.dtt", []() { return Bytes{'1', '\r', '\n'}; }});
+  out.push_back({"form/index.txt", []() {
+                   std::string s;
+                   for (const FormAsset& a : form_assets()) s += a.name + " " + a.file + "\n";
+                   return Bytes(s.begin(), s.end());
+                 }});
+}
+
+std::vector<FormAsset> form_assets() {
+  std::vector<FormAsset> out;
+  for (Product& p : all_products()) {
+    if (p.path.rfind("form/", 0) != 0 || p.path == "form/index.txt") continue;
+    std::string file = p.path.substr(5);
+    out.push_back({file.substr(0, file.find('.')), file});
+  }
+  return out;
+}
+
+}  // namespace content

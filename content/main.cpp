@@ -1,0 +1,50 @@
+// karmund-content: "build OUTDIR" writes the game's working directory and the form's stored
+// assets; "inspect FILE" prints what the engine's readers make of a data file.
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "content/build.h"
+#if __has_include("content/inspect.h")
+#include "content/inspect.h"
+#define KARMUND_HAVE_INSPECT 1
+#endif
+
+namespace {
+
+int usage() {
+  std::cerr << "usage: karmund-content build OUTDIR [-v]\n"
+               "       karmund-content inspect FILE\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return usage();
+  const std::string verb = argv[1];
+  if (verb == "build") {
+    bool verbose = argc > 3 && std::strcmp(argv[3], "-v") == 0;
+    auto start = std::chrono::steady_clock::now();
+    try {
+      content::build(argv[2], 2, {}, verbose ? &std::cout : nullptr);
+    } catch (const std::exception& e) {
+      std::cerr << "karmund-content: " << e.what() << "\n";
+      return 1;
+    }
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::cout << "built " << argv[2] << " in " << s << " s\n";
+    return 0;
+  }
+  if (verb == "inspect") {
+#ifdef KARMUND_HAVE_INSPECT
+    return inspect_file(argv[2]);
+#else
+    std::cerr << "inspect: not available\n";
+    return 1;
+#endif
+  }
+  return usage();
+}
