@@ -138,6 +138,12 @@ void TGLBaseSceneObject::Loaded() {
 
 void TGLBaseSceneObject::OnCoordinateChange(TGLCoordinates* sender) {
   if (calculating_) return;
+  // Coordinates of a subclass (a light's spot direction) are not part of the transformation.
+  if (sender != &position_ && sender != &direction_ && sender != &up_ && sender != &scale_ &&
+      sender != &rotation_) {
+    StructureChanged();
+    return;
+  }
   calculating_ = true;
   // Right = Direction × Up; when the two are parallel, fall back to Z, then X, crossed with Up.
   auto right_of = [](const TVector& d, const TVector& u) {
