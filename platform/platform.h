@@ -172,22 +172,40 @@ FontFace rasterize_font(const std::string& family, int pixel_height, bool bold);
 // ---------------------------------------------------------------------------------------------
 // Audio: mixed voices and one music stream. Without a device every call does nothing.
 
+// A RIFF WAVE image as the wave list stores it: uncompressed PCM (format tag 1), 8 or 16 bits,
+// mono or stereo. decode_wave throws Exception("Invalid wave data: ...") naming the fault.
+struct WaveClip {
+  int channels = 0;
+  int rate = 0;                  // samples per second
+  int bits = 0;                  // per sample: 8 (unsigned) or 16 (signed, little-endian)
+  std::vector<uint8_t> samples;  // interleaved, as stored in the "data" chunk
+  int64_t frames() const {
+    return channels && bits ? int64_t(samples.size()) / (channels * bits / 8) : 0;
+  }
+  double seconds() const { return rate ? double(frames()) / rate : 0.0; }
+};
+WaveClip decode_wave(const std::vector<uint8_t>& riff_wave);
+
 bool audio_open();  // false when no device could be opened (the game then runs silently)
 bool audio_available();
 using Chunk = int;  // handle of a decoded clip, -1 = none
+// Throws decode_wave's Exception on a bad image; -1 without a device.
 Chunk audio_load_wave(const std::vector<uint8_t>& riff_wave);
 void audio_free_wave(Chunk chunk);
-using Voice = int;  // a mixer channel, -1 = none
+using Voice = int;  // a mixer channel with its play count, -1 = none
 // volume 0..1, pan -1 (left)..1 (right), frequency: playback rate in Hz (0 = the clip's own).
 Voice audio_play(Chunk chunk, bool looped, float volume, float pan, int frequency);
 void audio_stop(Voice voice);
 bool audio_playing(Voice voice);
-// Music (MIDI through FluidSynth with the installed soundfont, MP3). The finished hook runs on
-// the main thread, through a posted message.
+// Music (MIDI through FluidSynth with the installed soundfont, MP3): one piece open at a time.
+// `finished` is called at most once, on the main thread through a posted message (never inside
+// a call of this interface), and only when that play reaches the end of the piece; music_stop,
+// music_rewind, music_close, music_open and another music_play cancel it.
 void music_open(const std::string& path);  // throws Exception with the backend's text
 void music_close();
+// Plays from the current position; from the start after a rewind or once the end was reached.
 void music_play(std::function<void()> finished);
-void music_stop();
-void music_rewind();
+void music_stop();    // pauses: the position stays
+void music_rewind();  // stops and moves to the start
 
 }  // namespace platform

@@ -36,4 +36,12 @@ int64_t frame();  // frames paced so far
 // What the audio backend was asked to do, for tests: one line per call ("play 3 loop", ...).
 const std::vector<std::string>& audio_log();
 
+// The simulated sound output: a voice sounds for its clip's length in virtual time, a piece of
+// music for the length set here (a piece with no length set never ends).
+void reset_audio();                     // no voices, no music, empty log, a device present
+void set_audio_device(bool present);    // false: audio_open finds no device
+void set_music_length(const std::string& path, double seconds);  // path as given to music_open
+// The virtual clock calls this whenever it moves: it posts the music ends that fell due.
+void audio_clock_moved();
+
 }  // namespace platform::headless

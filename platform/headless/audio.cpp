@@ -1,0 +1,294 @@
+// The headless sound output: no device, but voices that sound for their clip's length and music
+// that ends after a scripted length, all in virtual time, and a log line for every request.
+#include <atomic>
+#include <cstdio>
+#include <map>
+
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+// A voice handle is the channel in its low bits and the channel's play count above, so a copy
+// that holds an old handle never mistakes a later voice on the same channel for its own.
+constexpr int kChannelBits = 12;
+constexpr int kMaxChannels = 1 << kChannelBits;
+constexpr uint32_t kSerialMask = (1u << (31 - kChannelBits)) - 1;
+
+struct Clip {
+  bool loaded = false;
+  int rate = 0;
+  int64_t frames = 0;
+};
+
+struct Channel {
+  uint32_t serial = 0;
+  bool active = false;
+  bool looped = false;
+  double start = 0;
+  double length = 0;  // seconds at the played frequency
+};
+
+struct Music {
+  bool open = false;
+  std::string path;
+  double length = -1;   // negative: never ends
+  double position = 0;  // seconds into the piece while not playing
+  bool playing = false;
+  double started = 0;  // virtual time the current play began at `position`
+  std::function<void()> finished;
+  uint32_t serial = 0;  // of the play `finished` belongs to
+};
+
+struct State {
+  bool present = true;
+  bool open = false;
+  std::vector<Clip> clips;
+  std::vector<Channel> channels;
+  Music music;
+  uint32_t next_serial = 0;
+  std::atomic<uint32_t> ended_serial{0};
+  uint32_t message = 0;
+  bool registered = false;
+  std::map<std::string, double> lengths;
+  std::vector<std::string> log;
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+void log_line(const std::string& line) { state().log.push_back(line); }
+
+std::string num(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+double now() {
+  const int64_t f = performance_frequency();
+  return f > 0 ? double(performance_counter()) / double(f) : 0.0;
+}
+
+bool sounding(const Channel& c) {
+  return c.active && (c.looped ? c.length > 0 : now() < c.start + c.length);
+}
+
+Channel* channel_of(Voice voice) {
+  State& s = state();
+  if (voice < 0) return nullptr;
+  const size_t index = size_t(voice) & (kMaxChannels - 1);
+  if (index >= s.channels.size()) return nullptr;
+  Channel& c = s.channels[index];
+  return c.serial == (uint32_t(voice) >> kChannelBits) ? &c : nullptr;
+}
+
+// Delivered on the main thread after the clock found the end of the piece.
+void on_music_message(uint32_t, uint32_t) {
+  State& s = state();
+  const uint32_t ended = s.ended_serial.exchange(0);
+  if (!ended || !s.music.finished || ended != s.music.serial) return;
+  auto finished = std::move(s.music.finished);
+  s.music.finished = nullptr;
+  finished();
+}
+
+void ensure_message() {
+  State& s = state();
+  if (s.registered) return;
+  s.message = register_message(on_music_message);
+  s.registered = true;
+}
+
+void halt_music() {
+  Music& m = state().music;
+  if (m.playing) {
+    m.position += now() - m.started;
+    if (m.length >= 0 && m.position > m.length) m.position = m.length;
+  }
+  m.playing = false;
+  m.finished = nullptr;
+  m.serial = 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+namespace headless {
+
+const std::vector<std::string>& audio_log() { return state().log; }
+
+void reset_audio() {
+  State& s = state();
+  if (s.registered) unregister_message(s.message);
+  s.registered = false;
+  s.present = true;
+  s.open = false;
+  s.clips.clear();
+  s.channels.clear();
+  s.music = Music{};
+  s.next_serial = 0;
+  s.ended_serial = 0;
+  s.lengths.clear();
+  s.log.clear();
+}
+
+void set_audio_device(bool present) { state().present = present; }
+
+void set_music_length(const std::string& path, double seconds) { state().lengths[path] = seconds; }
+
+void audio_clock_moved() {
+  State& s = state();
+  Music& m = s.music;
+  if (!m.playing || m.length < 0) return;
+  if (m.position + now() - m.started < m.length) return;
+  m.playing = false;
+  m.position = m.length;
+  log_line("music end " + m.path);
+  if (m.finished) {
+    s.ended_serial = m.serial;
+    post_message(s.message);
+  }
+}
+
+}  // namespace headless
+
+// ---------------------------------------------------------------------------------------------
+// Voices
+
+bool audio_open() {
+  State& s = state();
+  if (s.open) return true;
+  if (!s.present) {
+    log_line("open failed: no device");
+    return false;
+  }
+  s.open = true;
+  log_line("open");
+  return true;
+}
+
+bool audio_available() { return state().open; }
+
+Chunk audio_load_wave(const std::vector<uint8_t>& riff_wave) {
+  WaveClip wave = decode_wave(riff_wave);
+  State& s = state();
+  if (!s.open) {
+    log_line("load: no device");
+    return -1;
+  }
+  s.clips.push_back(Clip{true, wave.rate, wave.frames()});
+  const Chunk chunk = Chunk(s.clips.size() - 1);
+  log_line("load " + std::to_string(chunk) + ": " + std::to_string(wave.channels) + " ch, " +
+           std::to_string(wave.bits) + " bit, " + std::to_string(wave.rate) + " Hz, " +
+           std::to_string(wave.frames()) + " frames");
+  return chunk;
+}
+
+void audio_free_wave(Chunk chunk) {
+  State& s = state();
+  if (chunk < 0 || size_t(chunk) >= s.clips.size() || !s.clips[chunk].loaded) return;
+  s.clips[chunk].loaded = false;
+  log_line("free " + std::to_string(chunk));
+}
+
+Voice audio_play(Chunk chunk, bool looped, float volume, float pan, int frequency) {
+  State& s = state();
+  if (!s.open || chunk < 0 || size_t(chunk) >= s.clips.size() || !s.clips[chunk].loaded) return -1;
+  size_t index = 0;
+  while (index < s.channels.size() && sounding(s.channels[index])) ++index;
+  if (index == s.channels.size()) {
+    if (index == kMaxChannels) {
+      log_line("play: no free channel");
+      return -1;
+    }
+    s.channels.emplace_back();
+  }
+  const Clip& clip = s.clips[chunk];
+  const int rate = frequency > 0 ? frequency : clip.rate;
+  Channel& c = s.channels[index];
+  c.serial = (c.serial + 1) & kSerialMask;
+  c.active = true;
+  c.looped = looped;
+  c.start = now();
+  c.length = double(clip.frames) / rate;
+  log_line("play channel " + std::to_string(index) + " chunk " + std::to_string(chunk) +
+           (looped ? " loop" : " once") + " volume " + num(volume) + " pan " + num(pan) +
+           " frequency " + std::to_string(frequency));
+  return Voice(c.serial << kChannelBits | uint32_t(index));
+}
+
+void audio_stop(Voice voice) {
+  Channel* c = channel_of(voice);
+  if (!c) return;
+  const bool was = sounding(*c);
+  c->active = false;
+  log_line("stop channel " + std::to_string(voice & (kMaxChannels - 1)) + (was ? "" : " (silent)"));
+}
+
+bool audio_playing(Voice voice) {
+  const Channel* c = channel_of(voice);
+  return c && sounding(*c);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Music
+
+void music_open(const std::string& path) {
+  State& s = state();
+  music_close();
+  log_line("music open " + path);
+  if (!file_exists(path))
+    throw Exception("Cannot open file \"" + full_path(path) + "\". The file does not exist.");
+  if (!audio_open()) return;
+  auto known = s.lengths.find(path);
+  s.music = Music{};
+  s.music.open = true;
+  s.music.path = path;
+  s.music.length = known == s.lengths.end() ? -1 : known->second;
+}
+
+void music_close() {
+  State& s = state();
+  if (!s.music.open) return;
+  halt_music();
+  s.music = Music{};
+  log_line("music close");
+}
+
+void music_play(std::function<void()> finished) {
+  State& s = state();
+  Music& m = s.music;
+  log_line("music play");
+  if (!m.open) return;
+  ensure_message();
+  if (!m.playing) {
+    if (m.length >= 0 && m.position >= m.length) m.position = 0;
+    m.playing = true;
+    m.started = now();
+  }
+  s.next_serial = s.next_serial + 1 ? s.next_serial + 1 : 1;
+  m.serial = s.next_serial;
+  m.finished = std::move(finished);
+  headless::audio_clock_moved();  // a piece of no length ends at once, but never inside this call
+}
+
+void music_stop() {
+  log_line("music stop");
+  if (state().music.open) halt_music();
+}
+
+void music_rewind() {
+  log_line("music rewind");
+  Music& m = state().music;
+  if (!m.open) return;
+  halt_music();
+  m.position = 0;
+}
+
+}  // namespace platform
