@@ -1,9 +1,12 @@
 // The headless sound output: no device, but voices that sound for their clip's length and music
 // that ends after a scripted length, all in virtual time, and a log line for every request.
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
+#include "platform/headless/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 
@@ -60,7 +63,16 @@ State& state() {
   return s;
 }
 
-void log_line(const std::string& line) { state().log.push_back(line); }
+// Bounded, so a long headless run that stops its lasers every frame cannot eat the memory.
+constexpr size_t kLogLimit = 100000;
+
+void log_line(const std::string& line) {
+  auto& log = state().log;
+  if (log.size() < kLogLimit)
+    log.push_back(line);
+  else if (log.size() == kLogLimit)
+    log.push_back("log full");
+}
 
 std::string num(double v) {
   char buf[32];
@@ -114,6 +126,24 @@ void halt_music() {
   m.serial = 0;
 }
 
+// Everything but the message registration, which configure has already wiped.
+void forget_everything() {
+  State& s = state();
+  s.registered = false;
+  s.present = true;
+  s.open = false;
+  s.clips.clear();
+  s.channels.clear();
+  s.music = Music{};
+  s.next_serial = 0;
+  s.ended_serial = 0;
+  s.lengths.clear();
+  s.log.clear();
+}
+
+// Every configure starts the sound output afresh with the clock and the queues.
+[[maybe_unused]] const bool hooked = (headless::on_configure(forget_everything), true);
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -127,15 +157,7 @@ void reset_audio() {
   State& s = state();
   if (s.registered) unregister_message(s.message);
   s.registered = false;
-  s.present = true;
-  s.open = false;
-  s.clips.clear();
-  s.channels.clear();
-  s.music = Music{};
-  s.next_serial = 0;
-  s.ended_serial = 0;
-  s.lengths.clear();
-  s.log.clear();
+  forget_everything();
 }
 
 void set_audio_device(bool present) { state().present = present; }
@@ -244,7 +266,7 @@ void music_open(const std::string& path) {
   music_close();
   log_line("music open " + path);
   if (!file_exists(path))
-    throw Exception("Cannot open file \"" + full_path(path) + "\". The file does not exist.");
+    throw Exception("Cannot open file \"" + full_path(path) + "\". " + std::strerror(ENOENT));
   if (!audio_open()) return;
   auto known = s.lengths.find(path);
   s.music = Music{};

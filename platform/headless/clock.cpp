@@ -33,6 +33,7 @@ void pace_frame() {
   auto& b = headless::backend();
   if (b.config.max_frames >= 0 && b.frame >= b.config.max_frames) throw Halt{0, "frames"};
   ++b.frame;
+  headless::audio_clock_moved();  // a piece of music may have reached its end
 }
 
 }  // namespace platform

@@ -3,8 +3,12 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -236,7 +240,7 @@ bool audio_playing(Voice voice) {
 void music_open(const std::string& path) {
   music_close();
   if (!file_exists(path))
-    throw Exception("Cannot open file \"" + full_path(path) + "\". The file does not exist.");
+    throw Exception("Cannot open file \"" + full_path(path) + "\". " + std::strerror(ENOENT));
   if (!audio_open()) return;  // no device: the player opens, and stays silent
   if (is_midi(path)) set_up_midi();
   Mix_Music* music = Mix_LoadMUS(map_data_path(path).c_str());
