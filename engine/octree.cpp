@@ -207,10 +207,18 @@ void CollisionTree::Build(const std::vector<CollisionTriangle>& triangles, TAffi
 
 bool CollisionTree::Sweep(const SweepQuery& q, SweepContact& best) const {
   if (nodes_.empty() || !query_usable(q)) return false;
-  // Every contact lies within this distance of the start, on its triangle.
+  // Every contact lies on its triangle within this distance of the start...
   float reach = (std::fabs(q.velocity) + std::fabs(q.radius) + 0.05f) * 1.0001f;
   float reach2 = reach * reach;
   TAffineVector unit = normalize(q.vector);
+  // ...and within the radius of the swept segment: a face contact ahead along the sweep by at
+  // most |velocity + 0.05|, an edge contact around the end point.
+  float back = std::fmin(0.0f, q.velocity);
+  float ahead = std::fmax(std::fabs(q.velocity + 0.05f), q.velocity);
+  TAffineVector from = q.start + unit * back, to = q.start + unit * ahead;
+  float pad = std::fabs(q.radius) * 1.0001f + 1e-4f * (1 + reach);
+  TAffineVector seg_lo = min_each(from, to) - TAffineVector{pad, pad, pad};
+  TAffineVector seg_hi = max_each(from, to) + TAffineVector{pad, pad, pad};
   bool found = false;
   SweepContact c;
   int32_t stack[64];
@@ -227,6 +235,9 @@ bool CollisionTree::Sweep(const SweepQuery& q, SweepContact& best) const {
         d2 += (v - node.max[a]) * (v - node.max[a]);
     }
     if (!(d2 <= reach2)) continue;
+    if (node.min.X > seg_hi.X || node.max.X < seg_lo.X || node.min.Y > seg_hi.Y ||
+        node.max.Y < seg_lo.Y || node.min.Z > seg_hi.Z || node.max.Z < seg_lo.Z)
+      continue;
     if (node.count > 0) {
       for (int32_t i = node.first; i < node.first + node.count; ++i)
         if (sweep_triangle(triangles_[i], q, unit, c) && offer(c, found, best)) return true;

@@ -13,6 +13,8 @@ class ByteReader {
  public:
   ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   explicit ByteReader(const std::vector<uint8_t>& data) : ByteReader(data.data(), data.size()) {}
+  // It would read a temporary after its end.
+  explicit ByteReader(std::vector<uint8_t>&&) = delete;
 
   size_t position() const { return pos_; }
   size_t size() const { return size_; }

@@ -41,19 +41,22 @@ std::vector<uint8_t> TGLPersistentImage::SaveToBitmap() const {
 }
 
 std::vector<uint8_t> encode_bmp32(const platform::Picture& picture) {
-  const uint32_t w = static_cast<uint32_t>(std::max(picture.width, 0));
-  const uint32_t h = static_cast<uint32_t>(std::max(picture.height, 0));
-  const uint32_t pixels = w * h * 4;
+  if (picture.width <= 0 || picture.height <= 0) return {};
+  const uint64_t w = static_cast<uint64_t>(picture.width);
+  const uint64_t h = static_cast<uint64_t>(picture.height);
+  // A bitmap's sizes are 32-bit; a picture that does not fit has no bitmap.
+  if (w * h * 4 > 0xFFFFFFFFull - 54 || picture.rgba.size() < w * h * 4) return {};
+  const uint32_t pixels = static_cast<uint32_t>(w * h * 4);
   std::vector<uint8_t> out;
-  out.reserve(54 + pixels);
+  out.reserve(54 + size_t{pixels});
   out.push_back('B');
   out.push_back('M');
   put_u32(out, 54 + pixels);
   put_u32(out, 0);
   put_u32(out, 54);
   put_u32(out, 40);  // BITMAPINFOHEADER
-  put_u32(out, w);
-  put_u32(out, h);  // positive height: rows bottom-up
+  put_u32(out, static_cast<uint32_t>(w));
+  put_u32(out, static_cast<uint32_t>(h));  // positive height: rows bottom-up
   put_u16(out, 1);
   put_u16(out, 32);
   put_u32(out, 0);  // BI_RGB
@@ -62,10 +65,9 @@ std::vector<uint8_t> encode_bmp32(const platform::Picture& picture) {
   put_u32(out, 2835);
   put_u32(out, 0);
   put_u32(out, 0);
-  if (picture.rgba.size() < pixels) return out;
-  for (uint32_t row = h; row-- > 0;) {
-    const uint8_t* p = picture.rgba.data() + size_t{row} * w * 4;
-    for (uint32_t x = 0; x < w; ++x, p += 4) {
+  for (uint64_t row = h; row-- > 0;) {
+    const uint8_t* p = picture.rgba.data() + row * w * 4;
+    for (uint64_t x = 0; x < w; ++x, p += 4) {
       out.push_back(p[2]);
       out.push_back(p[1]);
       out.push_back(p[0]);
