@@ -167,7 +167,13 @@ struct FontFace {
   std::vector<Glyph> glyphs;                // 256, by Windows-1250 character code
 };
 // Rasterises `family` (fontconfig picks the nearest installed face, e.g. DejaVu for "Arial Black").
+// `pixel_height` is the em height (a Windows font height of -pixel_height). Throws Exception naming
+// the family when no face can be found or loaded.
 FontFace rasterize_font(const std::string& family, int pixel_height, bool bold);
+// The font's character set: Windows-1250 code to Unicode (0 where the code page has none), and
+// UTF-8 text to Windows-1250 bytes ('?' for what the code page cannot show).
+uint32_t cp1250_to_unicode(uint8_t code);
+std::string utf8_to_cp1250(const std::string& text);
 
 // ---------------------------------------------------------------------------------------------
 // Audio: mixed voices and one music stream. Without a device every call does nothing.
