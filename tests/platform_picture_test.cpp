@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/picture_fit.h"
 #include "platform/platform.h"
 
 namespace {
@@ -317,4 +318,38 @@ TEST(FontRasterizer, CzechTextMapsToTheCodePage) {
   EXPECT_EQ(platform::cp1250_to_unicode(0x81), 0u);
   EXPECT_EQ(platform::utf8_to_cp1250("a\xC3"), "a?") << "a cut sequence";
   EXPECT_EQ(platform::utf8_to_cp1250("\xE2\x82\xAC\xE2\x98\x83"), "\x80?");
+}
+
+TEST(PictureFit, ScalesToFitCentredWithBars) {
+  using platform::detail::fit_picture;
+  auto wide = fit_picture(640, 480, 1920, 1080);
+  EXPECT_EQ(wide.width, 1440);
+  EXPECT_EQ(wide.height, 1080);
+  EXPECT_EQ(wide.x, 240) << "bars left and right";
+  EXPECT_EQ(wide.y, 0);
+  auto tall = fit_picture(640, 480, 1280, 1024);
+  EXPECT_EQ(tall.width, 1280);
+  EXPECT_EQ(tall.height, 960);
+  EXPECT_EQ(tall.y, 32) << "bars above and below";
+  auto same = fit_picture(640, 480, 640, 480);
+  EXPECT_EQ(same.x, 0);
+  EXPECT_EQ(same.width, 640);
+  auto empty = fit_picture(640, 480, 0, 0);
+  EXPECT_GE(empty.width, 1) << "a minimised window must not divide by zero later";
+}
+
+TEST(PictureFit, WindowPointsMapBackToPicturePixels) {
+  using platform::detail::picture_point;
+  auto placement = platform::detail::fit_picture(640, 480, 1920, 1080);
+  auto at = [&](int x, int y) {
+    auto p = picture_point(placement, 640, 480, x, y);
+    return std::vector<int>{p.x, p.y};
+  };
+  EXPECT_EQ(at(240, 0), (std::vector<int>{0, 0}));
+  EXPECT_EQ(at(960, 540), (std::vector<int>{320, 240}));
+  EXPECT_EQ(at(1679, 1079), (std::vector<int>{639, 479}));
+  EXPECT_EQ(at(100, 540), (std::vector<int>{0, 240})) << "the left bar clamps to the edge";
+  EXPECT_EQ(at(239, 540), (std::vector<int>{0, 240}));
+  EXPECT_EQ(at(1900, 540), (std::vector<int>{639, 240}));
+  EXPECT_EQ(at(-50, -50), (std::vector<int>{0, 0}));
 }

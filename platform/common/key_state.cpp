@@ -36,6 +36,8 @@ void key_released(int vk, int source) {
 
 bool key_held(int vk) { return valid(vk) && keys().held[vk] != 0; }
 
+void release_all_keys() { keys().held.fill(0); }
+
 void reset_keys() { keys() = KeyState{}; }
 
 uint32_t key_shift_state() {

@@ -10,6 +10,8 @@ namespace platform::detail {
 void key_pressed(int vk, int source = 0);
 void key_released(int vk, int source = 0);
 bool key_held(int vk);
+// Focus went elsewhere: no key-up will come for what is held now. Latches stay.
+void release_all_keys();
 void reset_keys();
 // ssShift / ssCtrl / ssAlt from the held modifier keys.
 uint32_t key_shift_state();
