@@ -52,10 +52,14 @@ void open_window(int width, int height, bool, const WindowEvents& events) {
   if (!b.config.render) return;
 
   b.context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, nullptr);
-  if (!b.context) throw Exception("Cannot create the offscreen rendering context");
+  if (!b.context) {
+    b.window_open = false;
+    throw Exception("Cannot create the offscreen rendering context");
+  }
   b.color.assign(static_cast<size_t>(width) * height * 4, 0);
   if (!OSMesaMakeCurrent(b.context, b.color.data(), GL_UNSIGNED_BYTE, width, height)) {
     headless::destroy_context();
+    b.window_open = false;
     throw Exception("Cannot make the offscreen rendering context current");
   }
 }
