@@ -139,6 +139,13 @@ std::string full_path(const std::string& path);
 // Throws Exception with the system's reason when any step fails; the old content then stays.
 void write_file_atomic(const std::string& path, const std::string& content);
 
+// Text files with the runtime's I/O result codes instead of exceptions: 0 = done, 2 = file not
+// found, 3 = invalid filename, 4 = too many open files, 5 = access denied, 100 = read beyond end of
+// file, 101 = disk full, otherwise the system's error number.
+int read_text_file(const std::string& path, std::string& content);
+// Replaces the whole file atomically (write_file_atomic), reporting the failing step's code.
+int replace_text_file(const std::string& path, const std::string& content);
+
 // ---------------------------------------------------------------------------------------------
 // Pictures (shared decoders: libjpeg and our own bitmap reader)
 

@@ -1,0 +1,8 @@
+// Karmund: the game on the SDL backend.
+#include "game/program.h"
+#include "platform/platform.h"
+
+int main() {
+  platform::init();
+  return Karmund();
+}

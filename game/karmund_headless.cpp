@@ -1,0 +1,155 @@
+// karmund-headless: the real game on the headless backend, with a scripted input, a frame limit
+// and a JSON dump of the game state and the form's named objects at the end of the run.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "game/data.h"
+#include "game/form/form1.h"
+#include "game/program.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+
+using nlohmann::json;
+
+namespace {
+
+struct Options {
+  std::string workdir = ".";
+  std::string input;
+  std::string dump;
+  platform::headless::Config config;
+};
+
+int usage(const std::string& problem) {
+  std::cerr << "karmund-headless: " << problem << "\n"
+            << "usage: karmund-headless [--workdir DIR] [--frames N] [--dt S] [--input FILE] "
+               "[--dump FILE]\n";
+  return 2;
+}
+
+bool parse_number(const std::string& text, double& value) {
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end && *end == '\0';
+}
+
+json vec(const TGLCoordinates& c) { return json::array({c.X(), c.Y(), c.Z()}); }
+
+json state_json() {
+  return json{
+      {"timeFactor", timeFactor}, {"steerStep", steerStep}, {"scrollStep", scrollStep},
+      {"shotStep", shotStep}, {"titleScreen", titleScreen}, {"inMenu", inMenu},
+      {"resetPending", resetPending}, {"assetsLoaded", assetsLoaded}, {"paused", paused},
+      {"levelComplete", levelComplete}, {"gameFinished", gameFinished},
+      {"firstFrameDone", firstFrameDone}, {"enemyGateA", enemyGateA}, {"enemyGateB", enemyGateB},
+      {"enemyGateC", enemyGateC}, {"pickupGate", pickupGate}, {"shipHit", shipHit},
+      {"weaponChanged", weaponChanged}, {"showProbes", showProbes},
+      {"levelNumber", levelNumber}, {"selectedLevel", selectedLevel}, {"levelsOpen", levelsOpen},
+      {"lives", lives}, {"hitPercent", hitPercent}, {"weaponLevel", weaponLevel},
+      {"fireWave", fireWave}, {"startHold", startHold}, {"hitRecovery", hitRecovery},
+      {"sorryTimer", sorryTimer}, {"crashBlink", crashBlink}, {"crashSoundTick", crashSoundTick},
+      {"rockRate", rockRate}, {"fireTimer1", fireTimer1}, {"fireTimer2", fireTimer2},
+      {"fireTimer3", fireTimer3}, {"fireTimer4", fireTimer4}, {"fireTimer5", fireTimer5},
+      {"shotSlot1", shotSlot1}, {"shotSlot2", shotSlot2}, {"shotSlot3", shotSlot3},
+      {"shotSlot4", shotSlot4}, {"shotSlot5", shotSlot5}, {"fireSoundArmed", fireSoundArmed},
+      {"swing5", swing5}, {"swing6", swing6}, {"hitFxTimer1", hitFxTimer1},
+      {"hitFxTimer2", hitFxTimer2}, {"hitFxTimer3", hitFxTimer3}, {"hitFxTimer4", hitFxTimer4},
+      {"hitFxTimer5", hitFxTimer5}, {"mouseX", mouseX}, {"mouseY", mouseY},
+      {"probeSize", probeSize}, {"probeDepth", probeDepth}, {"animName", animName},
+  };
+}
+
+// Sprites add their size; HUD texts their text.
+void describe_extra(const TGLBaseSceneObject& o, json& entry) {
+  if (auto* sprite = dynamic_cast<const TGLSprite*>(&o)) {
+    entry["width"] = sprite->Width();
+    entry["height"] = sprite->Height();
+  }
+}
+
+void add_objects(const TGLBaseSceneObject& parent, json& objects) {
+  for (int i = 0; i < parent.Count(); ++i) {
+    const TGLBaseSceneObject& o = *parent.Children(i);
+    if (!o.Name().empty()) {
+      json entry{{"position", vec(o.Position())}, {"direction", vec(o.Direction())},
+                 {"up", vec(o.Up())}, {"visible", o.Visible()}, {"tag", o.Tag()},
+                 {"pitch", o.PitchAngle()}, {"turn", o.TurnAngle()}, {"roll", o.RollAngle()}};
+      describe_extra(o, entry);
+      objects[o.Name()] = std::move(entry);
+    }
+    add_objects(o, objects);
+  }
+}
+
+json dump_json(const char* reason) {
+  std::string ended = reason;
+  if (ended == "stalled") ended = "error";  // the frame clock stopped after a reported error
+  json objects = json::object();
+  if (Form1 && Form1->GLScene1) {
+    add_objects(Form1->GLScene1->Objects(), objects);
+    add_objects(Form1->GLScene1->Cameras(), objects);
+  }
+  return json{{"frame", platform::headless::frame()}, {"ended", ended},
+              {"errors", platform::reported_errors()}, {"state", state_json()},
+              {"objects", objects}};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (i + 1 >= argc) return usage("missing value after " + arg);
+    std::string value = argv[++i];
+    double number = 0;
+    if (arg == "--workdir") {
+      options.workdir = value;
+    } else if (arg == "--frames") {
+      if (!parse_number(value, number) || number < 0) return usage("bad --frames " + value);
+      options.config.max_frames = static_cast<int64_t>(number);
+    } else if (arg == "--dt") {
+      if (!parse_number(value, number) || number < 0) return usage("bad --dt " + value);
+      options.config.dt = number;
+    } else if (arg == "--input") {
+      options.input = value;
+    } else if (arg == "--dump") {
+      options.dump = value;
+    } else {
+      return usage("unknown option " + arg);
+    }
+  }
+
+  if (!options.input.empty()) {
+    std::ifstream in(options.input, std::ios::binary);
+    if (!in) return usage("cannot read " + options.input);
+    std::stringstream text;
+    text << in.rdbuf();
+    try {
+      options.config.events = platform::headless::parse_script(text.str());
+    } catch (const std::exception& e) {
+      return usage(options.input + ": " + e.what());
+    }
+  }
+  if (!options.dump.empty() && options.dump[0] != '/') {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd)) options.dump = std::string(cwd) + "/" + options.dump;
+  }
+  if (::chdir(options.workdir.c_str()) != 0) return usage("cannot enter " + options.workdir);
+
+  platform::init();
+  platform::headless::configure(options.config);
+  int status = Karmund([&](const char* reason) {
+    if (options.dump.empty()) return;
+    std::ofstream out(options.dump);
+    out << dump_json(reason).dump(1) << "\n";
+  });
+  return status;
+}

@@ -1,0 +1,31 @@
+// The program entry: the main form, its create handler, and the ends.
+#include "game/program.h"
+
+#include <memory>
+
+#include "game/data.h"
+#include "game/form/form1.h"
+#include "platform/platform.h"
+
+int Karmund(const std::function<void(const char* reason)>& atEnd) {
+  clearGameState();
+  int code = 0;
+  const char* reason = "halt";
+  std::unique_ptr<TForm1> form;
+  try {
+    form = std::make_unique<TForm1>();
+    // Returns only once the viewer is off; the game's own ends halt from inside instead.
+    form->create(form.get());
+  } catch (const platform::Halt& halt) {
+    code = halt.code;
+    reason = halt.reason;
+  } catch (const std::exception& e) {
+    // A start-up error: the rest of start-up has not run and the game cannot be played.
+    platform::report_error(e.what());
+    code = 1;
+    reason = "error";
+  }
+  if (atEnd) atEnd(reason);
+  form.reset();
+  return code;
+}

@@ -1,0 +1,10 @@
+// The program entry shared by karmund and karmund-headless: the same form, handlers and frame loop.
+#pragma once
+
+#include <functional>
+
+// Creates the main form and runs its create handler, inside which the whole game runs, then ends.
+// `atEnd` runs while the form still exists, with how the run ended ("halt", "error", or the
+// headless backend's "frames" and "stalled"). Returns the process's exit status: 0, or non-zero
+// after a reported start-up error.
+int Karmund(const std::function<void(const char* reason)>& atEnd = {});

@@ -1,0 +1,99 @@
+// Text-file input and output with the runtime's I/O result codes, for the progress file.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+int io_code(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return 2;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR: return 3;
+    case EMFILE:
+    case ENFILE: return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY: return 5;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return 101;
+    default: return error != 0 ? error : 1;
+  }
+}
+
+// Writes all of `data` to `fd`, retrying short writes.
+bool write_all(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+int read_text_file(const std::string& path, std::string& content) {
+  content.clear();
+  const std::string mapped = map_data_path(path);
+  if (mapped.empty()) return 3;
+  int fd = ::open(mapped.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return io_code(errno);
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return 5;
+  }
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int code = io_code(errno);
+      ::close(fd);
+      return code;
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return 0;
+}
+
+int replace_text_file(const std::string& path, const std::string& content) {
+  const std::string mapped = map_data_path(path);
+  if (mapped.empty()) return 3;
+  const std::string temp = mapped + ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return io_code(errno);
+  // The old file stays whole until the rename: a crash leaves the old or the new line.
+  if (!write_all(fd, content) || ::fsync(fd) != 0) {
+    int code = io_code(errno);
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return code;
+  }
+  if (::close(fd) != 0 || ::rename(temp.c_str(), mapped.c_str()) != 0) {
+    int code = io_code(errno);
+    ::unlink(temp.c_str());
+    return code;
+  }
+  return 0;
+}
+
+}  // namespace platform
