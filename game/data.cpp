@@ -25,7 +25,7 @@ float probeSize, probeDepth;
 std::string animName;
 
 TShotPool shots1, shots2, shots3, shots4, shots5;
-TVector4f sweepStart, sweepVector, sweepHitPoint, sweepHitNormal;
+TVector sweepStart, sweepVector, sweepHitPoint, sweepHitNormal;
 TTextFile progressFile;
 
 void resetGame() {
@@ -76,6 +76,6 @@ void clearGameState() {
   probeSize = probeDepth = 0;
   animName.clear();
   shots1 = shots2 = shots3 = shots4 = shots5 = TShotPool{};
-  sweepStart = sweepVector = sweepHitPoint = sweepHitNormal = TVector4f{};
+  sweepStart = sweepVector = sweepHitPoint = sweepHitNormal = TVector{};
   progressFile = TTextFile{};
 }

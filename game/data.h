@@ -58,7 +58,7 @@ extern std::string animName;
 // slot 0 stays empty.
 using TShotPool = std::array<TGLProxyObject*, 21>;
 extern TShotPool shots1, shots2, shots3, shots4, shots5;
-extern TVector4f sweepStart, sweepVector, sweepHitPoint, sweepHitNormal;
+extern TVector sweepStart, sweepVector, sweepHitPoint, sweepHitNormal;
 
 // The progress file's text-file variable: bound to its path at start-up, never closed.
 struct TTextFile {
