@@ -3,6 +3,7 @@
 
 #include "engine/random.h"
 #include "game/form/form1.h"
+#include "game/hlavni.h"
 
 float timeFactor, steerStep, scrollStep, shotStep;
 
@@ -79,3 +80,7 @@ void clearGameState() {
   sweepStart = sweepVector = sweepHitPoint = sweepHitNormal = TVector{};
   progressFile = TTextFile{};
 }
+
+// The shot models and `cek` arrive with the rest of the form's composition; until then there
+// is nothing to fill the pools from.
+void createShotPools() {}
