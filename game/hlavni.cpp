@@ -39,7 +39,7 @@ void TForm1::mousemove(TComponent*, uint32_t, int X, int Y) {
   mouseY = Y;
 }
 
-void TForm1::kolecko(TComponent*, uint32_t, int, int, int, bool&) {}
+void TForm1::kolecko(TComponent*, uint32_t, int, TPoint, bool&) {}
 
 void TForm1::keydown(TComponent*, int&, uint32_t) {}
 

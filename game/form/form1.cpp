@@ -67,7 +67,7 @@ void TForm1::compose() {
   full->SetStayOnTop(true);
   full->SetRefreshRate(0);
   auto& buffer = full->Buffer();
-  buffer.BackgroundColor().SetColor(0, 0, 0, 1);
+  buffer.SetBackgroundColor(clBlack);
   buffer.AmbientColor().SetColor(0.6471f, 0.1647f, 0.1647f, 1);
   buffer.SetFogEnable(true);
   buffer.FogEnvironment().FogColor().SetColor(0, 0, 0, 0);
@@ -80,6 +80,7 @@ void TForm1::compose() {
   full->OnMouseMove = [this](TComponent* s, uint32_t shift, int x, int y) {
     mousemove(s, shift, x, y);
   };
-  full->OnMouseWheel = [this](TComponent* s, uint32_t shift, int delta, int x, int y,
-                              bool& handled) { kolecko(s, shift, delta, x, y, handled); };
+  full->OnMouseWheel = [this](TComponent* s, uint32_t shift, int delta, TPoint at,
+                              bool& handled) { kolecko(s, shift, delta, at, handled); };
+  full->SetCursor(crAppStart);
 }

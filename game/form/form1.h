@@ -32,7 +32,7 @@ class TForm1 : public TComponent {
   void kadencer(TComponent* Sender, double deltaTime, double newTime);
   void mousedown(TComponent* Sender, platform::MouseButton Button, uint32_t Shift, int X, int Y);
   void mousemove(TComponent* Sender, uint32_t Shift, int X, int Y);
-  void kolecko(TComponent* Sender, uint32_t Shift, int WheelDelta, int X, int Y, bool& Handled);
+  void kolecko(TComponent* Sender, uint32_t Shift, int WheelDelta, TPoint MousePos, bool& Handled);
   void keydown(TComponent* Sender, int& Key, uint32_t Shift);
 
  private:

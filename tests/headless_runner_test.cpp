@@ -1,0 +1,115 @@
+// karmund-headless as a player's script sees it: options, the input script, the dump, the ends.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+// A scratch working directory with a data/ folder, and the runner started in it.
+class HeadlessRunner : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("karmund_runner_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "data");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void write(const fs::path& path, const std::string& content) {
+    std::ofstream(dir_ / path, std::ios::binary) << content;
+  }
+
+  // Runs the program with `args`; returns its exit status, stderr in `err_`.
+  int run(const std::string& args) {
+    std::string command = std::string(KARMUND_HEADLESS_EXE) + " --workdir " + dir_.string() +
+                          " " + args + " 2>" + (dir_ / "stderr.txt").string();
+    int status = std::system(command.c_str());
+    std::ifstream in(dir_ / "stderr.txt");
+    std::stringstream s;
+    s << in.rdbuf();
+    err_ = s.str();
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  json dump() {
+    std::ifstream in(dir_ / "out.json");
+    return json::parse(in);
+  }
+
+  std::string dump_arg() { return "--dump " + (dir_ / "out.json").string(); }
+
+  fs::path dir_;
+  std::string err_;
+};
+
+}  // namespace
+
+TEST_F(HeadlessRunner, FramesRunEndsWithTheStartState) {
+  write("data/volno.dtt", "3\r\n");
+  write("script.txt",
+        "# a comment line\n"
+        "2 mouse move 320 240\n"
+        "\n"
+        "5 key down SPACE\n"
+        "6 key up SPACE\n");
+  ASSERT_EQ(run("--frames 12 --dt 0.05 --input " + (dir_ / "script.txt").string() + " " +
+                dump_arg()),
+            0)
+      << err_;
+  json d = dump();
+  EXPECT_EQ(d["frame"], 12);
+  EXPECT_EQ(d["ended"], "frames");
+  EXPECT_TRUE(d["errors"].empty());
+  const json& s = d["state"];
+  EXPECT_EQ(s["levelsOpen"], 3) << "read from the progress file";
+  EXPECT_EQ(s["titleScreen"], true);
+  EXPECT_EQ(s["inMenu"], true);
+  EXPECT_EQ(s["resetPending"], true);
+  EXPECT_EQ(s["assetsLoaded"], false);
+  EXPECT_EQ(s["selectedLevel"], 1);
+  EXPECT_NEAR(s["timeFactor"].get<double>(), 1.0, 1e-6) << "0.05 s per frame is 20 frames/s";
+  EXPECT_EQ(s["mouseX"], 320);
+  EXPECT_EQ(s["mouseY"], 240);
+  const json& camera2 = d["objects"]["camera2"];
+  EXPECT_EQ(camera2["position"], json::array({5000.0, 1000.0, 0.0}));
+  EXPECT_EQ(camera2["visible"], true);
+}
+
+TEST_F(HeadlessRunner, MissingProgressFileStartsWithOnlyTheFirstLevel) {
+  ASSERT_EQ(run("--frames 2 " + dump_arg()), 0) << err_;
+  json d = dump();
+  EXPECT_EQ(d["state"]["levelsOpen"], 0);
+  EXPECT_TRUE(d["errors"].empty());
+}
+
+TEST_F(HeadlessRunner, StartUpErrorIsReportedAndEndsTheRun) {
+  write("data/volno.dtt", "three\r\n");
+  EXPECT_NE(run("--frames 100 " + dump_arg()), 0) << "a start-up error ends with a failure status";
+  json d = dump();
+  EXPECT_EQ(d["ended"], "error");
+  ASSERT_EQ(d["errors"].size(), 1u);
+  EXPECT_EQ(d["errors"][0], "Invalid numeric input");
+  EXPECT_NE(err_.find("Invalid numeric input"), std::string::npos) << "also a line on stderr";
+  EXPECT_EQ(d["frame"], 0) << "no frame ran: the viewer was never switched on";
+}
+
+TEST_F(HeadlessRunner, BadOptionsAndScriptsExitWithTwo) {
+  write("bad.txt", "1 key down SPACE\n3 key sideways SPACE\n");
+  EXPECT_EQ(run("--input " + (dir_ / "bad.txt").string()), 2);
+  EXPECT_NE(err_.find("line 2"), std::string::npos) << "the message names the line: " << err_;
+  EXPECT_EQ(run("--frames many"), 2);
+  EXPECT_EQ(run("--bogus 1"), 2);
+  EXPECT_EQ(run("--input " + (dir_ / "nowhere.txt").string()), 2);
+}
