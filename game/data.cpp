@@ -11,8 +11,7 @@ bool titleScreen, inMenu, resetPending, assetsLoaded, paused, levelComplete, gam
     firstFrameDone, enemyGateA, enemyGateB, enemyGateC, pickupGate, shipHit, weaponChanged,
     showProbes;
 
-int32_t levelNumber, selectedLevel, levelsOpen, lives, hitPercent, weaponLevel, fireWave,
-    startHold;
+int32_t levelNumber, selectedLevel, levelsOpen, lives, hitPercent, weaponLevel, fireWave, startHold;
 float hitRecovery, sorryTimer, crashBlink;
 int32_t crashSoundTick;
 float rockRate;
@@ -61,8 +60,8 @@ void resetGame() {
 void clearGameState() {
   timeFactor = steerStep = scrollStep = shotStep = 0;
   titleScreen = inMenu = resetPending = assetsLoaded = paused = levelComplete = gameFinished =
-      firstFrameDone = enemyGateA = enemyGateB = enemyGateC = pickupGate = shipHit =
-          weaponChanged = showProbes = false;
+      firstFrameDone = enemyGateA = enemyGateB = enemyGateC = pickupGate = shipHit = weaponChanged =
+          showProbes = false;
   levelNumber = selectedLevel = levelsOpen = lives = hitPercent = weaponLevel = fireWave =
       startHold = 0;
   hitRecovery = sorryTimer = crashBlink = 0;

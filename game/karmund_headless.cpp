@@ -44,25 +44,61 @@ json vec(const TGLCoordinates& c) { return json::array({c.X(), c.Y(), c.Z()}); }
 
 json state_json() {
   return json{
-      {"timeFactor", timeFactor}, {"steerStep", steerStep}, {"scrollStep", scrollStep},
-      {"shotStep", shotStep}, {"titleScreen", titleScreen}, {"inMenu", inMenu},
-      {"resetPending", resetPending}, {"assetsLoaded", assetsLoaded}, {"paused", paused},
-      {"levelComplete", levelComplete}, {"gameFinished", gameFinished},
-      {"firstFrameDone", firstFrameDone}, {"enemyGateA", enemyGateA}, {"enemyGateB", enemyGateB},
-      {"enemyGateC", enemyGateC}, {"pickupGate", pickupGate}, {"shipHit", shipHit},
-      {"weaponChanged", weaponChanged}, {"showProbes", showProbes},
-      {"levelNumber", levelNumber}, {"selectedLevel", selectedLevel}, {"levelsOpen", levelsOpen},
-      {"lives", lives}, {"hitPercent", hitPercent}, {"weaponLevel", weaponLevel},
-      {"fireWave", fireWave}, {"startHold", startHold}, {"hitRecovery", hitRecovery},
-      {"sorryTimer", sorryTimer}, {"crashBlink", crashBlink}, {"crashSoundTick", crashSoundTick},
-      {"rockRate", rockRate}, {"fireTimer1", fireTimer1}, {"fireTimer2", fireTimer2},
-      {"fireTimer3", fireTimer3}, {"fireTimer4", fireTimer4}, {"fireTimer5", fireTimer5},
-      {"shotSlot1", shotSlot1}, {"shotSlot2", shotSlot2}, {"shotSlot3", shotSlot3},
-      {"shotSlot4", shotSlot4}, {"shotSlot5", shotSlot5}, {"fireSoundArmed", fireSoundArmed},
-      {"swing5", swing5}, {"swing6", swing6}, {"hitFxTimer1", hitFxTimer1},
-      {"hitFxTimer2", hitFxTimer2}, {"hitFxTimer3", hitFxTimer3}, {"hitFxTimer4", hitFxTimer4},
-      {"hitFxTimer5", hitFxTimer5}, {"mouseX", mouseX}, {"mouseY", mouseY},
-      {"probeSize", probeSize}, {"probeDepth", probeDepth}, {"animName", animName},
+      {"timeFactor", timeFactor},
+      {"steerStep", steerStep},
+      {"scrollStep", scrollStep},
+      {"shotStep", shotStep},
+      {"titleScreen", titleScreen},
+      {"inMenu", inMenu},
+      {"resetPending", resetPending},
+      {"assetsLoaded", assetsLoaded},
+      {"paused", paused},
+      {"levelComplete", levelComplete},
+      {"gameFinished", gameFinished},
+      {"firstFrameDone", firstFrameDone},
+      {"enemyGateA", enemyGateA},
+      {"enemyGateB", enemyGateB},
+      {"enemyGateC", enemyGateC},
+      {"pickupGate", pickupGate},
+      {"shipHit", shipHit},
+      {"weaponChanged", weaponChanged},
+      {"showProbes", showProbes},
+      {"levelNumber", levelNumber},
+      {"selectedLevel", selectedLevel},
+      {"levelsOpen", levelsOpen},
+      {"lives", lives},
+      {"hitPercent", hitPercent},
+      {"weaponLevel", weaponLevel},
+      {"fireWave", fireWave},
+      {"startHold", startHold},
+      {"hitRecovery", hitRecovery},
+      {"sorryTimer", sorryTimer},
+      {"crashBlink", crashBlink},
+      {"crashSoundTick", crashSoundTick},
+      {"rockRate", rockRate},
+      {"fireTimer1", fireTimer1},
+      {"fireTimer2", fireTimer2},
+      {"fireTimer3", fireTimer3},
+      {"fireTimer4", fireTimer4},
+      {"fireTimer5", fireTimer5},
+      {"shotSlot1", shotSlot1},
+      {"shotSlot2", shotSlot2},
+      {"shotSlot3", shotSlot3},
+      {"shotSlot4", shotSlot4},
+      {"shotSlot5", shotSlot5},
+      {"fireSoundArmed", fireSoundArmed},
+      {"swing5", swing5},
+      {"swing6", swing6},
+      {"hitFxTimer1", hitFxTimer1},
+      {"hitFxTimer2", hitFxTimer2},
+      {"hitFxTimer3", hitFxTimer3},
+      {"hitFxTimer4", hitFxTimer4},
+      {"hitFxTimer5", hitFxTimer5},
+      {"mouseX", mouseX},
+      {"mouseY", mouseY},
+      {"probeSize", probeSize},
+      {"probeDepth", probeDepth},
+      {"animName", animName},
   };
 }
 
@@ -78,9 +114,14 @@ void add_objects(const TGLBaseSceneObject& parent, json& objects) {
   for (int i = 0; i < parent.Count(); ++i) {
     const TGLBaseSceneObject& o = *parent.Children(i);
     if (!o.Name().empty()) {
-      json entry{{"position", vec(o.Position())}, {"direction", vec(o.Direction())},
-                 {"up", vec(o.Up())}, {"visible", o.Visible()}, {"tag", o.Tag()},
-                 {"pitch", o.PitchAngle()}, {"turn", o.TurnAngle()}, {"roll", o.RollAngle()}};
+      json entry{{"position", vec(o.Position())},
+                 {"direction", vec(o.Direction())},
+                 {"up", vec(o.Up())},
+                 {"visible", o.Visible()},
+                 {"tag", o.Tag()},
+                 {"pitch", o.PitchAngle()},
+                 {"turn", o.TurnAngle()},
+                 {"roll", o.RollAngle()}};
       describe_extra(o, entry);
       objects[o.Name()] = std::move(entry);
     }
@@ -96,8 +137,10 @@ json dump_json(const char* reason) {
     add_objects(Form1->GLScene1->Objects(), objects);
     add_objects(Form1->GLScene1->Cameras(), objects);
   }
-  return json{{"frame", platform::headless::frame()}, {"ended", ended},
-              {"errors", platform::reported_errors()}, {"state", state_json()},
+  return json{{"frame", platform::headless::frame()},
+              {"ended", ended},
+              {"errors", platform::reported_errors()},
+              {"state", state_json()},
               {"objects", objects}};
 }
 

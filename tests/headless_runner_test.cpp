@@ -17,7 +17,7 @@ namespace {
 
 // A scratch working directory with a data/ folder, and the runner started in it.
 class HeadlessRunner : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
            ("karmund_runner_" + std::to_string(::getpid()) + "_" +
@@ -33,8 +33,8 @@ protected:
 
   // Runs the program with `args`; returns its exit status, stderr in `err_`.
   int run(const std::string& args) {
-    std::string command = std::string(KARMUND_HEADLESS_EXE) + " --workdir " + dir_.string() +
-                          " " + args + " 2>" + (dir_ / "stderr.txt").string();
+    std::string command = std::string(KARMUND_HEADLESS_EXE) + " --workdir " + dir_.string() + " " +
+                          args + " 2>" + (dir_ / "stderr.txt").string();
     int status = std::system(command.c_str());
     std::ifstream in(dir_ / "stderr.txt");
     std::stringstream s;
@@ -64,9 +64,8 @@ TEST_F(HeadlessRunner, FramesRunEndsWithTheStartState) {
         "\n"
         "5 key down SPACE\n"
         "6 key up SPACE\n");
-  ASSERT_EQ(run("--frames 12 --dt 0.05 --input " + (dir_ / "script.txt").string() + " " +
-                dump_arg()),
-            0)
+  ASSERT_EQ(
+      run("--frames 12 --dt 0.05 --input " + (dir_ / "script.txt").string() + " " + dump_arg()), 0)
       << err_;
   json d = dump();
   EXPECT_EQ(d["frame"], 12);

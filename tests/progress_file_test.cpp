@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "game/data.h"
+#include "platform/error.h"
 
 namespace fs = std::filesystem;
 
@@ -17,11 +18,12 @@ namespace {
 
 // Runs each test in a fresh working directory with a data/ folder.
 class ProgressFile : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("karmund_progress_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("karmund_progress_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "data");
     fs::current_path(dir_);

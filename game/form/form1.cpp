@@ -75,12 +75,14 @@ void TForm1::compose() {
   buffer.FogEnvironment().SetFogEnd(1200);
   buffer.FogEnvironment().SetFogDistance(fdEyeRadial);
   full->OnKeyDown = [this](TComponent* s, int& key, uint32_t shift) { keydown(s, key, shift); };
-  full->OnMouseDown = [this](TComponent* s, platform::MouseButton b, uint32_t shift, int x,
-                             int y) { mousedown(s, b, shift, x, y); };
+  full->OnMouseDown = [this](TComponent* s, platform::MouseButton b, uint32_t shift, int x, int y) {
+    mousedown(s, b, shift, x, y);
+  };
   full->OnMouseMove = [this](TComponent* s, uint32_t shift, int x, int y) {
     mousemove(s, shift, x, y);
   };
-  full->OnMouseWheel = [this](TComponent* s, uint32_t shift, int delta, TPoint at,
-                              bool& handled) { kolecko(s, shift, delta, at, handled); };
+  full->OnMouseWheel = [this](TComponent* s, uint32_t shift, int delta, TPoint at, bool& handled) {
+    kolecko(s, shift, delta, at, handled);
+  };
   full->SetCursor(crAppStart);
 }

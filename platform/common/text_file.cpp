@@ -14,21 +14,27 @@ namespace {
 int io_code(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR: return 2;
+    case ENOTDIR:
+      return 2;
     case ENAMETOOLONG:
     case EINVAL:
-    case EISDIR: return 3;
+    case EISDIR:
+      return 3;
     case EMFILE:
-    case ENFILE: return 4;
+    case ENFILE:
+      return 4;
     case EACCES:
     case EPERM:
     case EROFS:
     case EBUSY:
-    case ETXTBSY: return 5;
+    case ETXTBSY:
+      return 5;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return 101;
-    default: return error != 0 ? error : 1;
+    case EFBIG:
+      return 101;
+    default:
+      return error != 0 ? error : 1;
   }
 }
 
