@@ -171,9 +171,8 @@ TEST(WaveFile, RejectsBadImages) {
   EXPECT_EQ(decode_error(huge), "Invalid wave data: truncated \"data\" chunk");
 
   // "data" before "fmt ": swap the order of the two chunks.
-  std::vector<uint8_t> swapped(good.begin(), good.begin() + 12);
-  swapped.insert(swapped.end(), good.begin() + 36, good.end());
-  swapped.insert(swapped.end(), good.begin() + 12, good.begin() + 36);
+  std::vector<uint8_t> swapped = good;
+  std::rotate(swapped.begin() + 12, swapped.begin() + 36, swapped.end());
   EXPECT_EQ(decode_error(swapped), "Invalid wave data: \"data\" chunk before \"fmt \"");
 }
 
