@@ -24,19 +24,16 @@ std::string lower_extension(const std::string& path) {
   return ext;
 }
 
-std::string num(float v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", v);
+std::string vec(const TAffineVector& v) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "(%g, %g, %g)", v.X, v.Y, v.Z);
   return buf;
 }
 
-std::string vec(const TAffineVector& v) {
-  return "(" + num(v.X) + ", " + num(v.Y) + ", " + num(v.Z) + ")";
-}
-
 std::string color(const TGLColor& c) {
-  return "(" + num(c.Red()) + ", " + num(c.Green()) + ", " + num(c.Blue()) + ", " + num(c.Alpha()) +
-         ")";
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "(%g, %g, %g, %g)", c.Red(), c.Green(), c.Blue(), c.Alpha());
+  return buf;
 }
 
 void print_mesh_objects(const TGLBaseMesh& mesh) {

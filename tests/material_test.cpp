@@ -48,6 +48,8 @@ std::vector<uint8_t> checker_bmp() {
   return mesh_test::make_bmp24(2, 2, [](int x, int y) { return (x + y) % 2 ? 0xFF8000u : 0u; });
 }
 
+std::string link_name(int i) { return std::string("c").append(std::to_string(i)); }
+
 platform::Picture picture(int w, int h, std::vector<uint8_t> rgba) {
   platform::Picture p;
   p.width = w;
@@ -194,11 +196,11 @@ TEST(MaterialLibrary, CyclicReferencesAreRefused) {
 
   // A chain of 15 links is fine, 16 is taken for a cycle.
   TGLMaterialLibrary chain;
-  for (int i = 0; i <= 16; ++i) chain.Materials().Add().SetName("c" + std::to_string(i));
+  for (int i = 0; i <= 16; ++i) chain.Materials().Add().SetName(link_name(i));
   for (int i = 0; i < 16; ++i) {
     TGLMaterial& im = chain.Materials()[i].Material();
     im.SetMaterialLibrary(&chain);
-    im.SetLibMaterialName("c" + std::to_string(i + 1));
+    im.SetLibMaterialName(link_name(i + 1));
   }
   TGLMaterial n(nullptr);
   n.SetMaterialLibrary(&chain);
