@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "content/inspect.h"
 #include "engine/material_library.h"
 #include "engine/mesh.h"
 #include "platform/error.h"
@@ -331,4 +332,34 @@ TEST(File3DS, ParserKeepsMaterialsAndLocalAxes) {
   ASSERT_EQ(file.Objects.size(), 1u);
   EXPECT_FLOAT_EQ(file.Objects[0].LocalAxes[4], 1);
   EXPECT_EQ(file.Objects[0].Faces[1].C, 3);
+}
+
+TEST(File3DS, InspectPrintsWhatTheReaderMade) {
+  auto dir = std::filesystem::temp_directory_path() / "karmund_inspect_test";
+  std::filesystem::create_directories(dir);
+  Object3DS o = quad_object("wall");
+  o.groups = {{"m3", {0, 1}}};
+  auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  };
+  std::string good = write("wall.3ds", make_3ds({o}));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(inspect_file(good), 0);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("object \"wall\": 6 vertices, 2 triangles"), std::string::npos) << out;
+  EXPECT_NE(out.find("group \"m3\": 2 triangles"), std::string::npos) << out;
+  EXPECT_NE(out.find("bounds: (0, 0, 0) .. (1, 1, 0)"), std::string::npos) << out;
+
+  auto broken_bytes = make_3ds({o});
+  broken_bytes.resize(broken_bytes.size() / 2);
+  std::string broken = write("broken.3ds", broken_bytes);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(inspect_file(broken), 1);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.rfind("An invalid Chunk structure", 0), 0u) << err;
+  std::filesystem::remove_all(dir);
 }

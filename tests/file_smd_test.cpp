@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "content/inspect.h"
 #include "engine/actor.h"
 #include "engine/material_library.h"
 #include "platform/error.h"
@@ -276,4 +280,27 @@ TEST(FileSMD, AParentThatDoesNotExistLeavesTheBoneAtTheRoot) {
   ASSERT_EQ(actor.Skeleton().Bones.size(), 2u);
   EXPECT_EQ(actor.Skeleton().Bones[0].Parent, -1);
   EXPECT_EQ(actor.Skeleton().Bones[1].Parent, 0);
+}
+
+TEST(FileSMD, InspectShowsBonesFramesAndAnimations) {
+  auto dir = std::filesystem::temp_directory_path() / "karmund_inspect_smd_test";
+  std::filesystem::create_directories(dir);
+  std::string model_path = (dir / "klep1.smd").string(),
+              anim_path = (dir / "klep1_anim.smd").string();
+  std::ofstream(model_path) << model();
+  std::ofstream(anim_path) << animation();
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(inspect_file(model_path), 0);
+  EXPECT_EQ(inspect_file(anim_path), 0) << "an animation file is shown on its own";
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("bones: 2"), std::string::npos) << out;
+  EXPECT_NE(out.find("1 \"arm\" parent 0"), std::string::npos) << out;
+  EXPECT_NE(out.find("4 vertices, 2 triangles"), std::string::npos) << out;
+  EXPECT_NE(out.find("animation file"), std::string::npos) << out;
+  EXPECT_NE(out.find("frames: 3"), std::string::npos) << out;
+  std::ofstream(model_path) << "version 2\n";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(inspect_file(model_path), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "SMD version 1 required\n");
+  std::filesystem::remove_all(dir);
 }

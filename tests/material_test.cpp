@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "content/inspect.h"
 #include "engine/material_library.h"
 #include "engine/stream.h"
 #include "platform/error.h"
@@ -498,5 +499,32 @@ TEST(MaterialLibrary, AddTextureMaterialLooksInTheTexturePaths) {
   EXPECT_EQ(a.Material().Texture().Image().Width(), 2);
   TGLLibMaterial& b = lib.AddTextureMaterial("none", "missing.bmp");
   EXPECT_FALSE(b.Material().HasTexture()) << "a missing texture leaves the material plain";
+  std::filesystem::remove_all(dir);
+}
+
+TEST(MaterialLibraryFile, InspectShowsMaterialsAndPictures) {
+  auto dir = std::filesystem::temp_directory_path() / "karmund_inspect_mat_test";
+  std::filesystem::create_directories(dir);
+  auto bmp = checker_bmp();
+  LibraryFile f(0, 2);
+  f.material("m0", 0.5f, &bmp);
+  f.material("m1", 0.25f);
+  std::string mat = (dir / "data.mat").string(), pic = (dir / "pic.bmp").string();
+  std::ofstream(mat, std::ios::binary)
+      .write(reinterpret_cast<const char*>(f.data().data()),
+             static_cast<std::streamsize>(f.data().size()));
+  std::ofstream(pic, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(inspect_file(mat), 0);
+  EXPECT_EQ(inspect_file(pic), 0);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("materials: 2"), std::string::npos) << out;
+  EXPECT_NE(out.find("0 \"m0\" texture 2x2 24 bits"), std::string::npos) << out;
+  EXPECT_NE(out.find("1 \"m1\" no texture"), std::string::npos) << out;
+  EXPECT_NE(out.find("bitmap 2x2, 24 bits"), std::string::npos) << out;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(inspect_file((dir / "none.mat").string()), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("Cannot open file", 0), 0u);
   std::filesystem::remove_all(dir);
 }
