@@ -7,13 +7,15 @@
 #include "game/form/form1.h"
 #include "platform/platform.h"
 
-int Karmund(const std::function<void(const char* reason)>& atEnd) {
+int Karmund(const std::function<void(const char* reason)>& atEnd,
+            const std::function<void()>& atStart) {
   clearGameState();
   int code = 0;
   const char* reason = "halt";
   std::unique_ptr<TForm1> form;
   try {
     form = std::make_unique<TForm1>();
+    if (atStart) atStart();
     // Returns only once the viewer is off; the game's own ends halt from inside instead.
     form->create(form.get());
   } catch (const platform::Halt& halt) {
