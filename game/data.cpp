@@ -83,3 +83,17 @@ void clearGameState() {
 // The shot models and `cek` arrive with the rest of the form's composition; until then there
 // is nothing to fill the pools from.
 void createShotPools() {}
+
+// The play-frame procedures take shape with the form's objects; until those exist a frame has
+// nothing to steer, arm or count.
+void readFlightControls() {}
+void constrainShip() {}
+void pushShipFromWalls() {}
+void updatePickups() {}
+void updateLives() {}
+void closingSequence() {}
+void armWeapons1() {}
+void armWeapons3() {}
+void armWeapons4() {}
+void armWeapons5() {}
+void rearm_ship() { weaponChanged = false; }

@@ -72,3 +72,33 @@ void resetGame();
 // Every variable back to its program-start value (zero, false, empty): the headless runner and
 // the tests start several runs in one process.
 void clearGameState();
+
+// The ship, firing, lives and HUD procedures of the play frame, in the order the frame loop
+// calls them (game/data.cpp).
+
+// Steering (arrows or W, A, S, D, each held group costing fuel), P to pause, Space or Ctrl to
+// fire from the five shot pools at the rhythm of the turrets shown.
+void readFlightControls();
+// Keeps the ship in its box, lets the camera follow its height, rocks the ship and brings the
+// four wall probes and `blok` along.
+void constrainShip();
+// The four probe tests; each contact pushes the ship one steering step back. In the first play
+// frame after a reset it only puts the lives back to 3.
+void pushShipFromWalls();
+// The last-life bonus, the drift of the three pick-ups, the re-arming after a weapon change and
+// the limits of the fuel and energy bars.
+void updatePickups();
+// Hearts, hit recovery, the loss of a life and the restart of the level once all are lost.
+void updateLives();
+// The fly-away after the last monster: ends the program once the ship is past X = -200.
+void closingSequence();
+
+// The armings: each shows exactly its turrets among zbran1..zbran6, sets its pools' masters and
+// takes every shot out of flight. armWeapons1 also starts every level.
+void armWeapons1();
+void armWeapons3();
+void armWeapons4();
+void armWeapons5();
+// Re-arms the ship for `weaponLevel` (the arming, `fireWave`, the firing sound) and clears
+// `weaponChanged`.
+void rearm_ship();
