@@ -24,13 +24,25 @@ struct Options {
   std::string workdir = ".";
   std::string input;
   std::string dump;
+  std::string audio;
   platform::headless::Config config;
 };
 
+const char* const kUsage =
+    "usage: karmund-headless [--workdir DIR] [--frames N] [--dt S] [--input FILE] [--dump FILE]\n"
+    "                        [--audio FILE]\n"
+    "  --workdir DIR  the game's working directory (modely/, data/); default: here\n"
+    "  --frames N     stop after N frames; default: until the game ends\n"
+    "  --dt S         virtual seconds per frame; default 1/60\n"
+    "  --input FILE   input script: 'FRAME key down|up NAME', 'FRAME mouse move X Y',\n"
+    "                 'FRAME mouse down|up left|right', 'FRAME wheel N'; '#' comments\n"
+    "  --dump FILE    JSON at the end: frame, how it ended, errors, game state, named objects\n"
+    "  --audio FILE   the run's sound through SDL's disk driver into FILE: raw signed 16-bit\n"
+    "                 little-endian stereo at 44100 Hz, written in real time (without it the\n"
+    "                 run is silent)\n";
+
 int usage(const std::string& problem) {
-  std::cerr << "karmund-headless: " << problem << "\n"
-            << "usage: karmund-headless [--workdir DIR] [--frames N] [--dt S] [--input FILE] "
-               "[--dump FILE]\n";
+  std::cerr << "karmund-headless: " << problem << "\n" << kUsage;
   return 2;
 }
 
@@ -150,6 +162,10 @@ int main(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    }
     if (i + 1 >= argc) return usage("missing value after " + arg);
     std::string value = argv[++i];
     double number = 0;
@@ -165,6 +181,8 @@ int main(int argc, char** argv) {
       options.input = value;
     } else if (arg == "--dump") {
       options.dump = value;
+    } else if (arg == "--audio") {
+      options.audio = value;
     } else {
       return usage("unknown option " + arg);
     }
@@ -181,14 +199,16 @@ int main(int argc, char** argv) {
       return usage(options.input + ": " + e.what());
     }
   }
-  if (!options.dump.empty() && options.dump[0] != '/') {
+  for (std::string* path : {&options.dump, &options.audio}) {
     char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd)) options.dump = std::string(cwd) + "/" + options.dump;
+    if (!path->empty() && (*path)[0] != '/' && ::getcwd(cwd, sizeof cwd))
+      *path = std::string(cwd) + "/" + *path;
   }
   if (::chdir(options.workdir.c_str()) != 0) return usage("cannot enter " + options.workdir);
 
   platform::init();
   platform::headless::configure(options.config);
+  if (!options.audio.empty()) platform::headless::set_audio_capture(options.audio);
   int status = Karmund([&](const char* reason) {
     if (options.dump.empty()) return;
     std::ofstream out(options.dump);

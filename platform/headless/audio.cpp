@@ -3,11 +3,13 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
 #include "platform/headless/backend.h"
 #include "platform/headless/headless.h"
+#include "platform/mixer/mixer_audio.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -62,6 +64,13 @@ State& state() {
   static State s;
   return s;
 }
+
+// A run that captures its sound plays through the real mixer into SDL's disk driver instead.
+std::string& capture_file() {
+  static std::string file;
+  return file;
+}
+bool capturing() { return !capture_file().empty(); }
 
 // Bounded, so a long headless run that stops its lasers every frame cannot eat the memory.
 constexpr size_t kLogLimit = 100000;
@@ -162,6 +171,8 @@ void reset_audio() {
 
 void set_audio_device(bool present) { state().present = present; }
 
+void set_audio_capture(const std::string& file) { capture_file() = file; }
+
 void set_music_length(const std::string& path, double seconds) { state().lengths[path] = seconds; }
 
 void audio_clock_moved() {
@@ -184,6 +195,11 @@ void audio_clock_moved() {
 // Voices
 
 bool audio_open() {
+  if (capturing()) {
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    ::setenv("SDL_DISKAUDIOFILE", capture_file().c_str(), 1);
+    return mixer::audio_open();
+  }
   State& s = state();
   if (s.open) return true;
   if (!s.present) {
@@ -195,9 +211,10 @@ bool audio_open() {
   return true;
 }
 
-bool audio_available() { return state().open; }
+bool audio_available() { return capturing() ? mixer::audio_available() : state().open; }
 
 Chunk audio_load_wave(const std::vector<uint8_t>& riff_wave) {
+  if (capturing()) return mixer::audio_load_wave(riff_wave);
   WaveClip wave = decode_wave(riff_wave);
   State& s = state();
   if (!s.open) {
@@ -213,6 +230,7 @@ Chunk audio_load_wave(const std::vector<uint8_t>& riff_wave) {
 }
 
 void audio_free_wave(Chunk chunk) {
+  if (capturing()) return mixer::audio_free_wave(chunk);
   State& s = state();
   if (chunk < 0 || size_t(chunk) >= s.clips.size() || !s.clips[chunk].loaded) return;
   s.clips[chunk].loaded = false;
@@ -220,6 +238,7 @@ void audio_free_wave(Chunk chunk) {
 }
 
 Voice audio_play(Chunk chunk, bool looped, float volume, float pan, int frequency) {
+  if (capturing()) return mixer::audio_play(chunk, looped, volume, pan, frequency);
   State& s = state();
   if (!s.open || chunk < 0 || size_t(chunk) >= s.clips.size() || !s.clips[chunk].loaded) return -1;
   size_t index = 0;
@@ -246,6 +265,7 @@ Voice audio_play(Chunk chunk, bool looped, float volume, float pan, int frequenc
 }
 
 void audio_stop(Voice voice) {
+  if (capturing()) return mixer::audio_stop(voice);
   Channel* c = channel_of(voice);
   if (!c) return;
   const bool was = sounding(*c);
@@ -254,6 +274,7 @@ void audio_stop(Voice voice) {
 }
 
 bool audio_playing(Voice voice) {
+  if (capturing()) return mixer::audio_playing(voice);
   const Channel* c = channel_of(voice);
   return c && sounding(*c);
 }
@@ -262,6 +283,7 @@ bool audio_playing(Voice voice) {
 // Music
 
 void music_open(const std::string& path) {
+  if (capturing()) return mixer::music_open(path);
   State& s = state();
   music_close();
   log_line("music open " + path);
@@ -276,6 +298,7 @@ void music_open(const std::string& path) {
 }
 
 void music_close() {
+  if (capturing()) return mixer::music_close();
   State& s = state();
   if (!s.music.open) return;
   halt_music();
@@ -284,6 +307,7 @@ void music_close() {
 }
 
 void music_play(std::function<void()> finished) {
+  if (capturing()) return mixer::music_play(std::move(finished));
   State& s = state();
   Music& m = s.music;
   log_line("music play");
@@ -301,11 +325,13 @@ void music_play(std::function<void()> finished) {
 }
 
 void music_stop() {
+  if (capturing()) return mixer::music_stop();
   log_line("music stop");
   if (state().music.open) halt_music();
 }
 
 void music_rewind() {
+  if (capturing()) return mixer::music_rewind();
   log_line("music rewind");
   Music& m = state().music;
   if (!m.open) return;

@@ -36,6 +36,10 @@ int64_t frame();  // frames paced so far
 // What the audio backend was asked to do, for tests: one line per call ("play 3 loop", ...).
 const std::vector<std::string>& audio_log();
 
+// From now on the run's sound goes through the real mixer and SDL's disk audio driver into
+// `file`: raw signed 16-bit little-endian stereo at 44100 Hz, written in real time.
+void set_audio_capture(const std::string& file);
+
 // The simulated sound output: a voice sounds for its clip's length in virtual time, a piece of
 // music for the length set here (a piece with no length set never ends).
 void reset_audio();                     // no voices, no music, empty log, a device present
