@@ -2,9 +2,11 @@
 #include "game/progress_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -130,18 +132,24 @@ TEST_F(ProgressFile, BadNumberRaisesTheRuntimeText) {
 
 TEST_F(ProgressFile, FailedRewriteKeepsTheOldContent) {
   write("2\r\n");
-  if (::geteuid() == 0) {
-    // root ignores folder permissions: make the rename fail by a folder in the temp file's place
-    fs::create_directories(dir_ / "data" / "volno.dtt.tmp");
-  } else {
-    ::chmod((dir_ / "data").c_str(), 0555);
-  }
+  // A file-size limit of one byte makes the write of the new line fail, for root too.
+  struct rlimit old_limit {};
+  ::getrlimit(RLIMIT_FSIZE, &old_limit);
+  struct rlimit tiny = old_limit;
+  tiny.rlim_cur = 1;
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+  std::string error;
   try {
     recordProgress(4);
-    FAIL() << "expected an error";
   } catch (const Exception& e) {
-    EXPECT_NE(std::string(e.what()).find_first_not_of(' '), std::string::npos);
+    error = e.what();
   }
-  ::chmod((dir_ / "data").c_str(), 0755);
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(error, "Disk full");
   EXPECT_EQ(read(), "2\r\n") << "the old line survives a failed rewrite";
+  int entries = 0;
+  for ([[maybe_unused]] auto& entry : fs::directory_iterator(dir_ / "data")) ++entries;
+  EXPECT_EQ(entries, 1) << "no temporary file is left behind";
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/common/replace_file.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -79,7 +80,7 @@ std::vector<uint8_t> read_file(const std::string& path) {
   return data;
 }
 
-void write_file_atomic(const std::string& path, const std::string& content) {
+int replace_file(const std::string& path, const std::string& content) {
   std::string target = map_data_path(path);
   std::filesystem::path folder = std::filesystem::path(target).parent_path();
   std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/." +
@@ -89,7 +90,7 @@ void write_file_atomic(const std::string& path, const std::string& content) {
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   temp.fd = ::mkstemp(name.data());
-  if (temp.fd < 0) throw Exception(write_error(path, errno));
+  if (temp.fd < 0) return errno;
   temp.name = name.data();
 
   const char* at = content.data();
@@ -98,19 +99,19 @@ void write_file_atomic(const std::string& path, const std::string& content) {
     ssize_t put = ::write(temp.fd, at, left);
     if (put < 0) {
       if (errno == EINTR) continue;
-      throw Exception(write_error(path, errno));
+      return errno;
     }
     at += put;
     left -= static_cast<size_t>(put);
   }
   // The content must be on the disk before the name points at it, or a crash leaves it empty.
-  if (::fsync(temp.fd) != 0) throw Exception(write_error(path, errno));
+  if (::fsync(temp.fd) != 0) return errno;
   // mkstemp makes the file private; a progress file is an ordinary one.
   ::fchmod(temp.fd, 0644);
   int fd = temp.fd;
   temp.fd = -1;
-  if (::close(fd) != 0) throw Exception(write_error(path, errno));
-  if (::rename(temp.name.c_str(), target.c_str()) != 0) throw Exception(write_error(path, errno));
+  if (::close(fd) != 0) return errno;
+  if (::rename(temp.name.c_str(), target.c_str()) != 0) return errno;
   temp.keep = true;
 
   // Make the rename itself durable; a failure here no longer risks the content.
@@ -119,6 +120,11 @@ void write_file_atomic(const std::string& path, const std::string& content) {
     ::fsync(dir);
     ::close(dir);
   }
+  return 0;
+}
+
+void write_file_atomic(const std::string& path, const std::string& content) {
+  if (int error = replace_file(path, content)) throw Exception(write_error(path, error));
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/common/replace_file.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -38,20 +39,6 @@ int io_code(int error) {
   }
 }
 
-// Writes all of `data` to `fd`, retrying short writes.
-bool write_all(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 int read_text_file(const std::string& path, std::string& content) {
@@ -82,24 +69,9 @@ int read_text_file(const std::string& path, std::string& content) {
 }
 
 int replace_text_file(const std::string& path, const std::string& content) {
-  const std::string mapped = map_data_path(path);
-  if (mapped.empty()) return 3;
-  const std::string temp = mapped + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return io_code(errno);
-  // The old file stays whole until the rename: a crash leaves the old or the new line.
-  if (!write_all(fd, content) || ::fsync(fd) != 0) {
-    int code = io_code(errno);
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return code;
-  }
-  if (::close(fd) != 0 || ::rename(temp.c_str(), mapped.c_str()) != 0) {
-    int code = io_code(errno);
-    ::unlink(temp.c_str());
-    return code;
-  }
-  return 0;
+  if (map_data_path(path).empty()) return 3;
+  int error = replace_file(path, content);
+  return error == 0 ? 0 : io_code(error);
 }
 
 }  // namespace platform
