@@ -59,6 +59,10 @@ void MidiTrack::note(uint32_t tick, uint32_t length, int ch, int key, int veloci
 
 Bytes MidiTrack::chunk() const {
   std::vector<Event> sorted = events_;
+  // Notes still sounding at the end are released there, so the piece is exactly as long as set.
+  if (end_ > 0)
+    for (Event& e : sorted)
+      if (e.order == 0 && e.tick > end_) e.tick = end_;
   std::stable_sort(sorted.begin(), sorted.end(), [](const Event& a, const Event& b) {
     if (a.tick != b.tick) return a.tick < b.tick;
     if (a.order != b.order) return a.order < b.order;

@@ -19,7 +19,7 @@ class MidiTrack {
   void control(uint32_t tick, int channel, int controller, int value);
   // A note from `tick` for `length` ticks (its note-off goes before any note-on at the same tick).
   void note(uint32_t tick, uint32_t length, int channel, int key, int velocity);
-  // Where the track ends (the end-of-track event); at least after its last event.
+  // Where the track ends (the end-of-track event): notes still sounding are released there.
   void end_at(uint32_t tick) { end_ = tick; }
 
   // The track's events in time order, as an "MTrk" chunk.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "content/build.h"
+#include "content/preview.h"
 #if __has_include("content/inspect.h")
 #include "content/inspect.h"
 #define KARMUND_HAVE_INSPECT 1
@@ -15,8 +16,10 @@
 namespace {
 
 int usage() {
-  std::cerr << "usage: karmund-content build OUTDIR [-v]\n"
-               "       karmund-content inspect FILE\n";
+  std::cerr
+      << "usage: karmund-content build OUTDIR [-v]\n"
+         "       karmund-content inspect FILE\n"
+         "       karmund-content preview OUTDIR   (PNG pictures of the levels and textures)\n";
   return 2;
 }
 
@@ -36,6 +39,10 @@ int main(int argc, char** argv) {
     }
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::cout << "built " << argv[2] << " in " << s << " s\n";
+    return 0;
+  }
+  if (verb == "preview") {
+    content::write_previews(argv[2]);
     return 0;
   }
   if (verb == "inspect") {
