@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "content/atlas.h"
 #include "content/build.h"
@@ -260,10 +261,18 @@ WallSpec level_walls(int n) {
   return w;
 }
 
+const Mesh& level_mesh(int n) {
+  static std::once_flag once[6];
+  static Mesh meshes[6];
+  int i = std::clamp(n, 1, 6) - 1;
+  std::call_once(once[i], [i]() { meshes[i] = build_walls(level_walls(i + 1)); });
+  return meshes[i];
+}
+
 void add_level_products(std::vector<Product>& out) {
   for (int n = 1; n <= 6; ++n)
     out.push_back({"modely/steny" + std::to_string(n) + ".3ds",
-                   [n]() { return write_3ds(to_3ds(build_walls(level_walls(n)), "steny"), {}); },
+                   [n]() { return write_3ds(to_3ds(level_mesh(n), "steny"), {}); },
                    8});
 }
 

@@ -8,6 +8,8 @@ namespace content {
 
 // The wall description of level n (1..6).
 WallSpec level_walls(int n);
+// The walls' mesh, built once per run and shared (the wall file and the level's picture).
+const Mesh& level_mesh(int n);
 // The walls' rock field alone (cheap; for pictures and checks).
 RockField level_rock(int n);
 
