@@ -43,7 +43,8 @@ struct ActorBuilder {
   }
   SmdPose rest(int b, Vec3 rotation = {0, 0, 0}, Vec3 shift = {0, 0, 0}) const {
     int p = bones[static_cast<size_t>(b)].parent;
-    Vec3 rel = p >= 0 ? at[static_cast<size_t>(b)] - at[static_cast<size_t>(p)] : at[static_cast<size_t>(b)];
+    Vec3 rel = p >= 0 ? at[static_cast<size_t>(b)] - at[static_cast<size_t>(p)]
+                      : at[static_cast<size_t>(b)];
     return {rel + shift, rotation};
   }
   SmdFrame bind() const {
@@ -52,9 +53,11 @@ struct ActorBuilder {
     return f;
   }
   // `pose(frame, phase)` gives every bone's pose; phase runs once round over the frames.
-  std::vector<SmdFrame> animate(int frames, const std::function<SmdFrame(float phase)>& pose) const {
+  std::vector<SmdFrame> animate(int frames,
+                                const std::function<SmdFrame(float phase)>& pose) const {
     std::vector<SmdFrame> out;
-    for (int k = 0; k < frames; ++k) out.push_back(pose(2 * kPi * static_cast<float>(k) / static_cast<float>(frames)));
+    for (int k = 0; k < frames; ++k)
+      out.push_back(pose(2 * kPi * static_cast<float>(k) / static_cast<float>(frames)));
     return out;
   }
 };
@@ -103,7 +106,8 @@ Mesh jaw(Vec3 hinge, float len, float bend, float thick, float teeth_dir, int te
   std::vector<Vec3> path;
   for (int i = 0; i <= 8; ++i) {
     float t = static_cast<float>(i) / 8.0f;
-    path.push_back({hinge.x + len * t, hinge.y + bend * std::sin(t * kPi * 0.8f) - bend * 0.3f * t, hinge.z});
+    path.push_back(
+        {hinge.x + len * t, hinge.y + bend * std::sin(t * kPi * 0.8f) - bend * 0.3f * t, hinge.z});
   }
   Mesh m = tube(path, thick, thick * 0.25f);
   for (int k = 0; k < teeth; ++k) {
@@ -174,7 +178,8 @@ void chapadla(Bytes& model, Bytes& anim) {
       int b = a.bone("arm" + std::to_string(i) + "_" + std::to_string(s), parent, p);
       arm[static_cast<size_t>(i)].push_back(b);
       float r0 = 3.2f - 0.7f * static_cast<float>(s), r1 = r0 - 0.7f;
-      a.attach(tube({p, p + Vec3{0, -seg * 0.55f, 0}, p + Vec3{0, -seg, 0}}, r0, std::max(r1, 0.3f)), b);
+      a.attach(
+          tube({p, p + Vec3{0, -seg * 0.55f, 0}, p + Vec3{0, -seg, 0}}, r0, std::max(r1, 0.3f)), b);
       parent = b;
     }
   }
@@ -185,7 +190,8 @@ void chapadla(Bytes& model, Bytes& anim) {
       for (int s = 0; s < kSegs; ++s) {
         float w = 0.28f * std::sin(p + 0.9f * static_cast<float>(s) + 1.6f * static_cast<float>(i));
         float twist = 0.15f * std::cos(p + 0.7f * static_cast<float>(s) + static_cast<float>(i));
-        f[static_cast<size_t>(arm[static_cast<size_t>(i)][static_cast<size_t>(s)])].rotation = {twist, 0, w};
+        f[static_cast<size_t>(arm[static_cast<size_t>(i)][static_cast<size_t>(s)])].rotation = {
+            twist, 0, w};
       }
     return f;
   }));
@@ -222,8 +228,10 @@ void ryba(Bytes& model, Bytes& anim) {
   a.attach(m, [&](Vec3 p) { return p.z > 2 ? head : p.z > -6 ? body : p.z > -13 ? tail : fin; });
   model = write_smd_model(a.bones, a.bind(), a.tris);
   anim = write_smd_animation(a.bones, a.animate(12, [&](float p) {
-    return SmdFrame{a.rest(head, {0, 0.08f * std::sin(p + 1.2f), 0}), a.rest(body, {0, 0.16f * std::sin(p), 0}),
-                    a.rest(tail, {0, 0.28f * std::sin(p - 0.9f), 0}), a.rest(fin, {0, 0.4f * std::sin(p - 1.8f), 0})};
+    return SmdFrame{a.rest(head, {0, 0.08f * std::sin(p + 1.2f), 0}),
+                    a.rest(body, {0, 0.16f * std::sin(p), 0}),
+                    a.rest(tail, {0, 0.28f * std::sin(p - 0.9f), 0}),
+                    a.rest(fin, {0, 0.4f * std::sin(p - 1.8f), 0})};
   }));
 }
 
@@ -246,7 +254,8 @@ void pavouk(Bytes& model, Bytes& anim) {
   for (int i = 0; i < 4; ++i)
     for (int side = -1; side <= 1; side += 2) {
       float z = 8.0f - 5.0f * static_cast<float>(i), sx = static_cast<float>(side);
-      Vec3 hip{sx * 5, 1, z}, knee{sx * 16, 9, z + 2 - static_cast<float>(i)}, foot{sx * 25, -10, z + 3 - 2.0f * static_cast<float>(i)};
+      Vec3 hip{sx * 5, 1, z}, knee{sx * 16, 9, z + 2 - static_cast<float>(i)},
+          foot{sx * 25, -10, z + 3 - 2.0f * static_cast<float>(i)};
       int h = a.bone("hip" + std::to_string(i) + (side < 0 ? "l" : "r"), root, hip);
       int k = a.bone("knee" + std::to_string(i) + (side < 0 ? "l" : "r"), h, knee);
       a.attach(tube({hip, (hip + knee) * 0.5f + Vec3{0, 1, 0}, knee}, 1.6f, 1.2f), h);
@@ -258,7 +267,8 @@ void pavouk(Bytes& model, Bytes& anim) {
   model = write_smd_model(a.bones, a.bind(), a.tris);
   anim = write_smd_animation(a.bones, a.animate(12, [&](float p) {
     SmdFrame f = a.bind();
-    f[static_cast<size_t>(root)].position = f[static_cast<size_t>(root)].position + Vec3{0, 0.8f * std::sin(2 * p), 0};
+    f[static_cast<size_t>(root)].position =
+        f[static_cast<size_t>(root)].position + Vec3{0, 0.8f * std::sin(2 * p), 0};
     for (const Leg& l : legs) {
       float s = std::sin(p + l.phase), lift = std::max(0.0f, std::cos(p + l.phase));
       f[static_cast<size_t>(l.hip)].rotation = {0, 0.35f * s, l.side * 0.25f * lift};
@@ -283,7 +293,8 @@ void martan(Bytes& model, Bytes& anim) {
   // A skirt of short tentacles instead of legs.
   for (int k = 0; k < 6; ++k) {
     float an = 2 * kPi * static_cast<float>(k) / 6.0f;
-    torso.append(tube({{4 * std::cos(an), -6, 4 * std::sin(an)}, {5 * std::cos(an), -12, 5 * std::sin(an)},
+    torso.append(tube({{4 * std::cos(an), -6, 4 * std::sin(an)},
+                       {5 * std::cos(an), -12, 5 * std::sin(an)},
                        {4 * std::cos(an), -17, 4 * std::sin(an)}},
                       1.8f, 0.4f));
   }
@@ -302,8 +313,10 @@ void martan(Bytes& model, Bytes& anim) {
   anim = write_smd_animation(a.bones, a.animate(16, [&](float p) {
     return SmdFrame{a.rest(root, {0, 0.12f * std::sin(p), 0}, {0, 2.5f * std::sin(p), 0}),
                     a.rest(head, {0.1f * std::sin(p + 1), 0, 0.08f * std::sin(p)}),
-                    a.rest(arm_l, {0, 0, -0.4f * std::sin(p)}), a.rest(hand_l, {0, 0, -0.3f * std::sin(p - 1)}),
-                    a.rest(arm_r, {0, 0, 0.4f * std::sin(p + kPi)}), a.rest(hand_r, {0, 0, 0.3f * std::sin(p + kPi - 1)})};
+                    a.rest(arm_l, {0, 0, -0.4f * std::sin(p)}),
+                    a.rest(hand_l, {0, 0, -0.3f * std::sin(p - 1)}),
+                    a.rest(arm_r, {0, 0, 0.4f * std::sin(p + kPi)}),
+                    a.rest(hand_r, {0, 0, 0.3f * std::sin(p + kPi - 1)})};
   }));
 }
 
@@ -311,8 +324,9 @@ void martan(Bytes& model, Bytes& anim) {
 
 void add_actor_products(std::vector<Product>& out) {
   using Maker = void (*)(Bytes&, Bytes&);
-  const std::pair<const char*, Maker> actors[] = {{"klep1", klep1},   {"celisti", celisti}, {"chapadla", chapadla},
-                                                  {"ryba", ryba},     {"pavouk", pavouk},   {"martan", martan}};
+  const std::pair<const char*, Maker> actors[] = {{"klep1", klep1},       {"celisti", celisti},
+                                                  {"chapadla", chapadla}, {"ryba", ryba},
+                                                  {"pavouk", pavouk},     {"martan", martan}};
   for (auto [name, make] : actors) {
     std::string n = name;
     out.push_back({"data/" + n + ".smd", [make] {

@@ -72,14 +72,15 @@ void spikes(Mesh& m, Vec3 radii, int count, float length, float width, UvRect uv
     float r = std::sqrt(1 - y * y), a = 2.39996f * static_cast<float>(k);
     Vec3 d{r * std::cos(a), y, r * std::sin(a)};
     Vec3 at = mul(d, radii) * 0.9f;
-    add(m, cone(width, length * static_cast<float>(rng.range(0.8, 1.2)), 6, uv), aim_y(d).then(Xform::translate(at)));
+    add(m, cone(width, length * static_cast<float>(rng.range(0.8, 1.2)), 6, uv),
+        aim_y(d).then(Xform::translate(at)));
   }
 }
 
 // A billboard-like glowing quad facing the camera (-Z).
 void glow_quad(Mesh& m, Vec3 c, float w, float h, UvRect uv) {
-  m.quad({c.x + w / 2, c.y - h / 2, c.z}, {c.x - w / 2, c.y - h / 2, c.z}, {c.x - w / 2, c.y + h / 2, c.z},
-         {c.x + w / 2, c.y + h / 2, c.z}, uv);
+  m.quad({c.x + w / 2, c.y - h / 2, c.z}, {c.x - w / 2, c.y - h / 2, c.z},
+         {c.x - w / 2, c.y + h / 2, c.z}, {c.x + w / 2, c.y + h / 2, c.z}, uv);
 }
 
 }  // namespace
@@ -109,15 +110,23 @@ Mesh fish(float length, float height, float width) {
   }
   loft(m, path, section, scales, kFull, 1);
   // Tail and fins, thin in X.
-  Mesh tail = slab({{0, 0}, {height * 0.7f, -length * 0.25f}, {0, -length * 0.15f}, {-height * 0.7f, -length * 0.25f}},
+  Mesh tail = slab({{0, 0},
+                    {height * 0.7f, -length * 0.25f},
+                    {0, -length * 0.15f},
+                    {-height * 0.7f, -length * 0.25f}},
                    1.2f, kFull);
-  add(m, tail, Xform::rotate_x(-90).then(Xform::rotate_x(90)).then(Xform::rotate_z(90)).then(
-                   Xform::translate({0, 0, -length / 2 + 1})));
-  add(m, slab({{-length * 0.15f, 0}, {length * 0.1f, 0}, {-length * 0.05f, height * 0.55f}}, 1, kFull),
+  add(m, tail,
+      Xform::rotate_x(-90)
+          .then(Xform::rotate_x(90))
+          .then(Xform::rotate_z(90))
+          .then(Xform::translate({0, 0, -length / 2 + 1})));
+  add(m,
+      slab({{-length * 0.15f, 0}, {length * 0.1f, 0}, {-length * 0.05f, height * 0.55f}}, 1, kFull),
       Xform::rotate_y(-90).then(Xform::translate({0, height * 0.4f, 0})));
   // Eyes.
   for (float x : {-width * 0.42f, width * 0.42f})
-    add(m, ball({1.4f, 1.4f, 1.4f}, {0, 0, 0.05f, 0.05f}, 8, 6), Xform::translate({x, height * 0.12f, length * 0.22f}));
+    add(m, ball({1.4f, 1.4f, 1.4f}, {0, 0, 0.05f, 0.05f}, 8, 6),
+        Xform::translate({x, height * 0.12f, length * 0.22f}));
   return m;
 }
 
@@ -126,8 +135,10 @@ Mesh ryba() { return fish(30, 12, 6); }
 // Level 3 shells round the fish bodies: a cage of three hoops with fins (m5).
 Mesh ryba3() {
   Mesh m;
-  for (float z : {-7.0f, 0.0f, 7.0f}) add(m, torus(9, 1, 16, 5, kFull), Xform::rotate_x(90).then(Xform::translate({0, 0, z})));
-  add(m, slab({{-8, 0}, {8, 0}, {0, 9}}, 1, kFull), Xform::rotate_y(90).then(Xform::translate({0, 8, 0})));
+  for (float z : {-7.0f, 0.0f, 7.0f})
+    add(m, torus(9, 1, 16, 5, kFull), Xform::rotate_x(90).then(Xform::translate({0, 0, z})));
+  add(m, slab({{-8, 0}, {8, 0}, {0, 9}}, 1, kFull),
+      Xform::rotate_y(90).then(Xform::translate({0, 8, 0})));
   return m;
 }
 
@@ -137,7 +148,8 @@ Mesh t4() {
   lathe(m, {{0, -2}, {12, -2}, {11, 2}, {8, 5.5f}, {4, 7.5f}, {0, 8}}, 16, kFull, 1);
   m.transform(Xform::scale({1, 1, 0.8f}));
   for (int k = 0; k < 5; ++k)
-    add(m, cone(1.3f, 5, 5, kFull), Xform::rotate_x(-25).then(Xform::translate({0, 6.5f, -8.0f + 4.0f * k})));
+    add(m, cone(1.3f, 5, 5, kFull),
+        Xform::rotate_x(-25).then(Xform::translate({0, 6.5f, -8.0f + 4.0f * k})));
   return m;
 }
 
@@ -184,9 +196,11 @@ Mesh al6() {
     std::vector<Vec3> path;
     for (int i = 0; i <= 5; ++i) {
       float t = static_cast<float>(i) / 5.0f;
-      path.push_back({(6 + 3 * t) * std::cos(a) + 2 * std::sin(t * 5), -4 - 14 * t, (6 + 3 * t) * std::sin(a)});
+      path.push_back({(6 + 3 * t) * std::cos(a) + 2 * std::sin(t * 5), -4 - 14 * t,
+                      (6 + 3 * t) * std::sin(a)});
     }
-    loft(m, path, {{-1.4f, -1.4f}, {1.4f, -1.4f}, {1.4f, 1.4f}, {-1.4f, 1.4f}}, {1, 0.9f, 0.8f, 0.6f, 0.4f, 0.1f}, uv);
+    loft(m, path, {{-1.4f, -1.4f}, {1.4f, -1.4f}, {1.4f, 1.4f}, {-1.4f, 1.4f}},
+         {1, 0.9f, 0.8f, 0.6f, 0.4f, 0.1f}, uv);
   }
   spikes(m, {11, 8, 11}, 6, 5, 1.6f, uv, 63);
   return m;
@@ -197,11 +211,14 @@ Mesh delo() {
   UvRect uv = atlas_tile(kTileMachine);
   Mesh m;
   box(m, {-30, -26, -16}, {22, -6, 16}, uv);
-  add(m, [&] {
-    Mesh t;
-    sphere(t, {0, 0, 0}, {16, 14, 14}, 16, 10, uv);
-    return t;
-  }(), Xform::translate({-4, 0, 0}));
+  add(
+      m,
+      [&] {
+        Mesh t;
+        sphere(t, {0, 0, 0}, {16, 14, 14}, 16, 10, uv);
+        return t;
+      }(),
+      Xform::translate({-4, 0, 0}));
   Mesh barrel;
   lathe(barrel, {{0, 0}, {6, 0}, {5, 30}, {7, 32}, {7, 38}, {0, 38}}, 14, uv, 1);
   add(m, barrel, Xform::rotate_z(-90).then(Xform::translate({6, 2, 0})));
@@ -253,7 +270,8 @@ Mesh trup1() {
   rock(m, {0, 0, 0}, {36, 22, 22}, 3, 0.12f, 66, kFull);
   spikes(m, {36, 22, 22}, 12, 9, 3, kFull, 67);
   for (float x : {-22.0f, -8.0f, 6.0f, 20.0f})
-    add(m, torus(17 - std::fabs(x) * 0.2f, 2.2f, 18, 6, kFull), Xform::rotate_z(90).then(Xform::translate({x, 0, 0})));
+    add(m, torus(17 - std::fabs(x) * 0.2f, 2.2f, 18, 6, kFull),
+        Xform::rotate_z(90).then(Xform::translate({x, 0, 0})));
   return m;
 }
 
@@ -261,7 +279,8 @@ Mesh trup2() {
   Mesh m;
   rock(m, {0, 0, 0}, {46, 24, 24}, 3, 0.1f, 68, kFull);
   for (int k = 0; k < 7; ++k)
-    add(m, cone(4, 14, 6, kFull), Xform::rotate_z(-15.0f + 5 * k).then(Xform::translate({-30.0f + 10 * k, 20, 0})));
+    add(m, cone(4, 14, 6, kFull),
+        Xform::rotate_z(-15.0f + 5 * k).then(Xform::translate({-30.0f + 10 * k, 20, 0})));
   return m;
 }
 
@@ -269,14 +288,17 @@ Mesh trup6() {
   Mesh m;
   rock(m, {0, 0, 0}, {55, 38, 30}, 3, 0.14f, 69, kFull);
   spikes(m, {55, 38, 30}, 18, 14, 4, kFull, 70);
-  for (float x : {-30.0f, 30.0f}) add(m, cone(7, 30, 8, kFull), Xform::rotate_z(x < 0 ? 20 : -20).then(Xform::translate({x, 30, 0})));
+  for (float x : {-30.0f, 30.0f})
+    add(m, cone(7, 30, 8, kFull),
+        Xform::rotate_z(x < 0 ? 20 : -20).then(Xform::translate({x, 30, 0})));
   return m;
 }
 
 // Levels 2 and 3: a long glowing roller along X (m1, stripes).
 Mesh valec() {
   Mesh m;
-  lathe(m, {{0, -130}, {30, -130}, {34, -124}, {34, 124}, {30, 130}, {0, 130}}, 20, atlas_tile(kGlowStripes), 1);
+  lathe(m, {{0, -130}, {30, -130}, {34, -124}, {34, 124}, {30, 130}, {0, 130}}, 20,
+        atlas_tile(kGlowStripes), 1);
   for (Mesh::Vertex& v : m.verts) {
     float a = std::atan2(v.p.z, v.p.x) / (2 * kPi) + 0.5f;
     UvRect t = atlas_tile(kGlowStripes);
@@ -298,11 +320,13 @@ Mesh ruzne2() {
       float t = static_cast<float>(i) / 6.0f;
       path.push_back({x + 10 * std::sin(t * 4 + x), -108 + h * t, z});
     }
-    loft(m, path, {{-3, -0.5f}, {3, -0.5f}, {3, 0.5f}, {-3, 0.5f}}, {1, 1, 0.9f, 0.8f, 0.6f, 0.4f, 0.1f}, uv, 0);
+    loft(m, path, {{-3, -0.5f}, {3, -0.5f}, {3, 0.5f}, {-3, 0.5f}},
+         {1, 1, 0.9f, 0.8f, 0.6f, 0.4f, 0.1f}, uv, 0);
   }
   for (int k = 0; k < 40; ++k)
-    glow_quad(m, {static_cast<float>(rng.range(-2600, 880)), static_cast<float>(rng.range(-60, 180)),
-                  static_cast<float>(rng.range(300, 410))},
+    glow_quad(m,
+              {static_cast<float>(rng.range(-2600, 880)), static_cast<float>(rng.range(-60, 180)),
+               static_cast<float>(rng.range(300, 410))},
               64, 64, uv);
   return m;
 }
@@ -339,11 +363,14 @@ Mesh ruzne5() {
   Mesh m = torus(190, 6, 48, 6, atlas_tile(kGlowRing));
   for (int k = 0; k < 12; ++k) {
     float a = 2 * kPi * static_cast<float>(k) / 12.0f;
-    add(m, [] {
-      Mesh o;
-      sphere(o, {0, 0, 0}, {9, 9, 9}, 8, 6, atlas_tile(kGlowLamps));
-      return o;
-    }(), Xform::translate({190 * std::cos(a), 0, 190 * std::sin(a)}));
+    add(
+        m,
+        [] {
+          Mesh o;
+          sphere(o, {0, 0, 0}, {9, 9, 9}, 8, 6, atlas_tile(kGlowLamps));
+          return o;
+        }(),
+        Xform::translate({190 * std::cos(a), 0, 190 * std::sin(a)}));
   }
   return m;
 }
@@ -354,7 +381,8 @@ Mesh dvere5() {
   Mesh m;
   box(m, {200, 2705, 130}, {416, 2745, 420}, uv);
   box(m, {424, 2705, 130}, {640, 2745, 420}, uv);
-  for (float x : {260.0f, 330.0f, 500.0f, 570.0f}) box(m, {x - 6, 2695, 130}, {x + 6, 2755, 140}, uv);
+  for (float x : {260.0f, 330.0f, 500.0f, 570.0f})
+    box(m, {x - 6, 2695, 130}, {x + 6, 2755, 140}, uv);
   return m;
 }
 

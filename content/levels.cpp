@@ -56,6 +56,9 @@ float rock1(float x, float y) {
   s = std::min(s, sd_capsule2(x, y, {-40, 330}, {-62, 96}, 30));
   s = std::min(s, sd_box2(x, y, -60, 300, 110, 60));
   s = smin(s, sd_capsule2(x, y, {-262, -130}, {-246, 14}, 24), 18);
+  // A squeeze between a ledge and a hanging rock.
+  s = smin(s, sd_box2(x, y, 40, -60, 40, 52) - 8, 14);
+  s = std::min(s, sd_capsule2(x, y, {48, 330}, {40, 122}, 26));
   // Arches over the alien stretches, high enough to leave the aliens' band.
   s = std::min(s, sd_box2(x, y, -630, 250, 90, 95) - 12);
   s = std::min(s, sd_box2(x, y, -1130, 262, 80, 105) - 12);
@@ -129,6 +132,11 @@ float rock3(float x, float y) {
     else
       s = std::min(s, sd_box2(x, y, 590, ly, 58, 26) - 6);  // reaches x 526
   }
+  // Gates where ledges close in from both sides, keeping the middle clear for the stones.
+  for (float gy : {-60.0f, -1200.0f, -2240.0f}) {
+    s = std::min(s, sd_box2(x, y, 262, gy, 52, 22) - 6);
+    s = std::min(s, sd_box2(x, y, 566, gy, 52, 22) - 6);
+  }
   // Tomb blocks and arches along the corridor, clear of the aliens' band (-2850..-2800).
   s = std::min(s, sd_box2(x, y, 20, -2960, 40, 54) - 4);
   s = std::min(s, sd_box2(x, y, -380, -2700, 45, 46) - 4);
@@ -149,8 +157,8 @@ float rock4(float x, float y) {
   const float floor_blocks[][2] = {{260, -30},  {-150, -12},  {-520, -8},  {-880, -20},
                                    {-1250, -6}, {-1600, -14}, {-1980, -25}};
   for (auto& b : floor_blocks) s = std::min(s, sd_box2(x, y, b[0], -92, 55, b[1] + 92) - 4);
-  const float roof_blocks[][2] = {{80, 120},    {-330, 112},  {-700, 125},
-                                  {-1060, 110}, {-1430, 118}, {-1800, 124}};
+  const float roof_blocks[][2] = {{80, 120},   {-330, 112},  {-700, 125}, {-1060, 110},
+                                  {-1250, 98}, {-1430, 118}, {-1800, 124}};
   for (auto& b : roof_blocks) s = std::min(s, sd_box2(x, y, b[0], 240, 42, 240 - b[1]) - 4);
   s = std::min(s, x + 2260);
   s = std::min(s, 900 - x);
@@ -172,6 +180,11 @@ float rock5(float x, float y) {
     else
       s = std::min(s, sd_box2(x, y, 592, l[0], 50, 30) - 6);  // reaches x 536
   }
+  // Gates: both walls close in, away from the fans.
+  for (float gy : {250.0f, 1000.0f, 1950.0f}) {
+    s = std::min(s, sd_box2(x, y, 272, gy, 40, 22) - 6);
+    s = std::min(s, sd_box2(x, y, 566, gy, 52, 22) - 6);
+  }
   s = std::min(s, y + 330);  // the shaft's floor, far below
   return s;
 }
@@ -191,6 +204,7 @@ float rock6(float x, float y) {
   // Teeth of the lair: a big one to climb over at the start, fangs from the roof.
   s = smin(s, sd_capsule2(x, y, {205, -120}, {195, 8}, 28), 20);
   s = smin(s, sd_capsule2(x, y, {-95, 240}, {-105, 100}, 26), 20);
+  s = smin(s, sd_capsule2(x, y, {-110, -120}, {-100, -34}, 24), 16);  // and a tooth under it
   for (float fx : {-560.0f, -1000.0f, -1460.0f})
     s = smin(s, sd_capsule2(x, y, {fx, 240}, {fx - 8, 138}, 20), 18);
   for (float fx : {-820.0f, -1300.0f})
@@ -272,8 +286,7 @@ const Mesh& level_mesh(int n) {
 void add_level_products(std::vector<Product>& out) {
   for (int n = 1; n <= 6; ++n)
     out.push_back({"modely/steny" + std::to_string(n) + ".3ds",
-                   [n]() { return write_3ds(to_3ds(level_mesh(n), "steny"), {}); },
-                   8});
+                   [n]() { return write_3ds(to_3ds(level_mesh(n), "steny"), {}); }, 8});
 }
 
 }  // namespace content

@@ -79,7 +79,8 @@ Mesh lod() {
   for (int i = 0; i <= 10; ++i) {
     float t = static_cast<float>(i) / 10.0f;
     path.push_back({-17.5f + 31.0f * t, 0.6f * std::sin(t * kPi), 0});
-    scales.push_back(i == 0 ? 0.05f : std::sqrt(std::sin(t * kPi * 0.5f + 0.25f)) * (1.0f - 0.2f * t));
+    scales.push_back(i == 0 ? 0.05f
+                            : std::sqrt(std::sin(t * kPi * 0.5f + 0.25f)) * (1.0f - 0.2f * t));
   }
   std::vector<Vec2> section;
   for (int k = 0; k < 12; ++k) {
@@ -91,8 +92,10 @@ Mesh lod() {
   loft(body, path, section, scales, hull, 1);
   // Wings, swept back, slightly down; tail fin on top.
   Mesh wing = slab({{-4, 0}, {9, 0}, {14, 13}, {9, 13}}, 1.2f, hull);
-  add(body, wing, Xform::rotate_x(90).then(Xform::rotate_x(-8)).then(Xform::translate({0, -1.5f, 3.5f})));
-  add(body, wing, Xform::rotate_x(-90).then(Xform::rotate_x(8)).then(Xform::translate({0, -1.5f, -3.5f})));
+  add(body, wing,
+      Xform::rotate_x(90).then(Xform::rotate_x(-8)).then(Xform::translate({0, -1.5f, 3.5f})));
+  add(body, wing,
+      Xform::rotate_x(-90).then(Xform::rotate_x(8)).then(Xform::translate({0, -1.5f, -3.5f})));
   add(body, slab({{5, 0}, {15, 0}, {17, 9}, {13, 9}}, 1.0f, hull), Xform::translate({0, 2.5f, 0}));
   // Engine nozzle at the tail.
   Mesh nozzle;
@@ -130,10 +133,14 @@ Mesh blok() {
   Mesh m;
   const float x = 182, y = 138, z = 40, over = 40;
   const UvRect uv = kFull;
-  m.quad({-x, -y - over, -z}, {-x, -y - over, z}, {-x, y + over, z}, {-x, y + over, -z}, uv);  // faces -X
-  m.quad({x, -y - over, -z}, {x, y + over, -z}, {x, y + over, z}, {x, -y - over, z}, uv);      // faces +X
-  m.quad({-x - over, y, -z}, {-x - over, y, z}, {x + over, y, z}, {x + over, y, -z}, uv);      // faces +Y
-  m.quad({-x - over, -y, -z}, {x + over, -y, -z}, {x + over, -y, z}, {-x - over, -y, z}, uv);  // faces -Y
+  m.quad({-x, -y - over, -z}, {-x, -y - over, z}, {-x, y + over, z}, {-x, y + over, -z},
+         uv);  // faces -X
+  m.quad({x, -y - over, -z}, {x, y + over, -z}, {x, y + over, z}, {x, -y - over, z},
+         uv);  // faces +X
+  m.quad({-x - over, y, -z}, {-x - over, y, z}, {x + over, y, z}, {x + over, y, -z},
+         uv);  // faces +Y
+  m.quad({-x - over, -y, -z}, {x + over, -y, -z}, {x + over, -y, z}, {-x - over, -y, z},
+         uv);  // faces -Y
   return m;
 }
 
@@ -143,15 +150,17 @@ Mesh n_zbrane() {
   Mesh m;
   sphere(m, {0, 0, 0}, {5, 5, 5}, 10, 6, kFull);
   const Vec3 dirs[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-  for (Vec3 d : dirs) add(m, cone(3.2f, 8, 8, kFull), aim_y(d).then(Xform::translate(d * 3.5f)));
+  for (Vec3 d : dirs) add(m, cone(3.2f, 6.5f, 8, kFull), aim_y(d).then(Xform::translate(d * 3.5f)));
   const Vec3 diag[4] = {{1, 1, 0}, {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}};
-  for (Vec3 d : diag) add(m, cone(2, 5.5f, 6, kFull), aim_y(d).then(Xform::translate(normalize(d) * 3.5f)));
+  for (Vec3 d : diag)
+    add(m, cone(2, 5.5f, 6, kFull), aim_y(d).then(Xform::translate(normalize(d) * 3.5f)));
   return m;
 }
 
 Mesh n_palivo() {
   Mesh m;
-  lathe(m, {{0, -8}, {5.5f, -8}, {6, -7}, {6, 5}, {4, 7}, {2, 7}, {2, 8.5f}, {0, 8.5f}}, 16, kFull, 1);
+  lathe(m, {{0, -8}, {5.5f, -8}, {6, -7}, {6, 5}, {4, 7}, {2, 7}, {2, 8.5f}, {0, 8.5f}}, 16, kFull,
+        1);
   add(m, torus(6.6f, 0.8f, 16, 6, kFull), Xform::translate({0, -3, 0}));
   add(m, torus(6.6f, 0.8f, 16, 6, kFull), Xform::translate({0, 2, 0}));
   return m;
@@ -170,13 +179,22 @@ Mesh n_energie() {
 Mesh sud1() {
   Mesh m;
   const UvRect side{0, 0, 0.5f, 1};
-  lathe(m, {{7.2f, -7}, {7.8f, -6}, {7.8f, -4.5f}, {7.2f, -4}, {7.6f, 0}, {7.2f, 4}, {7.8f, 4.5f},
-            {7.8f, 6}, {7.2f, 7}},
+  lathe(m,
+        {{7.2f, -7},
+         {7.8f, -6},
+         {7.8f, -4.5f},
+         {7.2f, -4},
+         {7.6f, 0},
+         {7.2f, 4},
+         {7.8f, 4.5f},
+         {7.8f, 6},
+         {7.2f, 7}},
         16, side, 1);
   Mesh lids;
   lathe(lids, {{0, -7}, {7.2f, -7}}, 16, kFull, 0);
   lathe(lids, {{7.2f, 7}, {0, 7}}, 16, kFull, 0);
-  for (Mesh::Vertex& v : lids.verts) v.uv = {0.75f + v.p.x / 7.2f * 0.25f, 0.5f + v.p.z / 7.2f * 0.5f};
+  for (Mesh::Vertex& v : lids.verts)
+    v.uv = {0.75f + v.p.x / 7.2f * 0.25f, 0.5f + v.p.z / 7.2f * 0.5f};
   m.append(lids);
   m.transform(Xform::rotate_x(90));
   return m;
@@ -195,8 +213,13 @@ Mesh kamen() {
 
 Mesh barrel(float length, float radius) {
   Mesh m;
-  lathe(m, {{0, 0}, {radius, 0}, {radius, length * 0.8f}, {radius * 1.3f, length * 0.85f},
-            {radius * 1.3f, length}, {0, length}},
+  lathe(m,
+        {{0, 0},
+         {radius, 0},
+         {radius, length * 0.8f},
+         {radius * 1.3f, length * 0.85f},
+         {radius * 1.3f, length},
+         {0, length}},
         10, kFull, 1);
   return m;
 }
@@ -215,7 +238,8 @@ Mesh zbran1() {
 Mesh zbran2() {
   // A pair of cannons under the nose.
   Mesh m;
-  for (float z : {-2.5f, 2.5f}) add(m, barrel(14, 1.3f), Xform::rotate_z(90).then(Xform::translate({0, -3, z})));
+  for (float z : {-2.5f, 2.5f})
+    add(m, barrel(14, 1.3f), Xform::rotate_z(90).then(Xform::translate({0, -3, z})));
   box(m, {-4, -4, -3.5f}, {4, -2, 3.5f}, kFull);
   return m;
 }
@@ -251,8 +275,12 @@ Mesh zbran5() {
 
 Mesh bolt(float length, float radius, int spikes) {
   Mesh m;
-  lathe(m, {{0, -length / 2}, {radius * 0.6f, -length * 0.35f}, {radius, 0}, {radius * 0.6f, length * 0.35f},
-            {0, length / 2}},
+  lathe(m,
+        {{0, -length / 2},
+         {radius * 0.6f, -length * 0.35f},
+         {radius, 0},
+         {radius * 0.6f, length * 0.35f},
+         {0, length / 2}},
         8, kFull, 1);
   for (int k = 0; k < spikes; ++k) {
     float a = 360.0f * static_cast<float>(k) / static_cast<float>(spikes);
@@ -309,16 +337,19 @@ Mesh spodky6();
 const std::vector<Model>& models() {
   using namespace level_models;
   static const std::vector<Model> list = {
-      {"lod", lod},         {"bonus", bonus},       {"blok", blok},       {"n_zbrane", n_zbrane},
-      {"n_palivo", n_palivo}, {"n_energie", n_energie}, {"sud1", sud1},   {"kamen", kamen},
-      {"zbran1", zbran1},   {"zbran2", zbran2},     {"zbran3", zbran3},   {"zbran4", zbran4},
-      {"zbran5", zbran5},   {"strela1", strela1},   {"strela2", strela2}, {"strela5", strela5},
-      {"oci", oci},         {"koule", koule},       {"ryba", ryba},       {"ryba3", ryba3},
-      {"t4", t4},           {"masina", masina},     {"vetrak", vetrak},   {"al6", al6},
-      {"delo", delo},       {"vrtule", vrtule},     {"ruzne6", ruzne6},   {"vrch6", vrch6},
-      {"trup1", trup1},     {"trup2", trup2},       {"trup6", trup6},     {"valec", valec},
-      {"ruzne2", ruzne2},   {"ruzne3", ruzne3},     {"ruzne4", ruzne4},   {"ruzne5", ruzne5},
-      {"dvere5", dvere5},   {"spodky6", spodky6},
+      {"lod", lod},           {"bonus", bonus},       {"blok", blok},
+      {"n_zbrane", n_zbrane}, {"n_palivo", n_palivo}, {"n_energie", n_energie},
+      {"sud1", sud1},         {"kamen", kamen},       {"zbran1", zbran1},
+      {"zbran2", zbran2},     {"zbran3", zbran3},     {"zbran4", zbran4},
+      {"zbran5", zbran5},     {"strela1", strela1},   {"strela2", strela2},
+      {"strela5", strela5},   {"oci", oci},           {"koule", koule},
+      {"ryba", ryba},         {"ryba3", ryba3},       {"t4", t4},
+      {"masina", masina},     {"vetrak", vetrak},     {"al6", al6},
+      {"delo", delo},         {"vrtule", vrtule},     {"ruzne6", ruzne6},
+      {"vrch6", vrch6},       {"trup1", trup1},       {"trup2", trup2},
+      {"trup6", trup6},       {"valec", valec},       {"ruzne2", ruzne2},
+      {"ruzne3", ruzne3},     {"ruzne4", ruzne4},     {"ruzne5", ruzne5},
+      {"dvere5", dvere5},     {"spodky6", spodky6},
   };
   return list;
 }
@@ -331,7 +362,8 @@ Mesh make_model(const std::string& name) {
 
 void add_model_products(std::vector<Product>& out) {
   for (const Model& m : models())
-    out.push_back({"modely/" + m.name + ".3ds", [&m]() { return write_3ds(to_3ds(m.make(), m.name), {}); },
+    out.push_back({"modely/" + m.name + ".3ds",
+                   [&m]() { return write_3ds(to_3ds(m.make(), m.name), {}); },
                    m.name.rfind("ruzne", 0) == 0 ? 3 : 1});
 }
 

@@ -38,7 +38,8 @@ void space_backdrop(Image& img, float horizon, uint32_t seed) {
   });
   Rng rng(seed);
   for (int i = 0; i < 700; ++i) {
-    float x = static_cast<float>(rng.range(0, img.width())), y = static_cast<float>(rng.range(0, horizon));
+    float x = static_cast<float>(rng.range(0, img.width())),
+          y = static_cast<float>(rng.range(0, horizon));
     float b = static_cast<float>(rng.range(0.2, 1.0));
     img.circle(x, y, b > 0.93f ? 1.2f : 0.5f, rgb(b, b, std::min(1.0f, b * 1.1f), b));
   }
@@ -48,7 +49,8 @@ void space_backdrop(Image& img, float horizon, uint32_t seed) {
 void planet(Image& img, float cx, float cy, float r, Rgba a, Rgba b, uint32_t seed) {
   for (int y = static_cast<int>(cy - r - 12); y < cy + r + 12; ++y)
     for (int x = static_cast<int>(cx - r - 12); x < cx + r + 12; ++x) {
-      float dx = (static_cast<float>(x) + 0.5f - cx) / r, dy = (static_cast<float>(y) + 0.5f - cy) / r;
+      float dx = (static_cast<float>(x) + 0.5f - cx) / r,
+            dy = (static_cast<float>(y) + 0.5f - cy) / r;
       float d2 = dx * dx + dy * dy;
       if (d2 > 1.0f) {
         float halo = clamp01(1.0f - (std::sqrt(d2) - 1.0f) * 9.0f);
@@ -84,7 +86,8 @@ void panel(Image& img, float x0, float y0, float x1, float y1, float r, Rgba fac
 
 // A dark recess where a sprite will sit.
 void socket(Image& img, float cx, float cy, float w, float h, float margin) {
-  float x0 = cx - w / 2 - margin, y0 = cy - h / 2 - margin, x1 = cx + w / 2 + margin, y1 = cy + h / 2 + margin;
+  float x0 = cx - w / 2 - margin, y0 = cy - h / 2 - margin, x1 = cx + w / 2 + margin,
+        y1 = cy + h / 2 + margin;
   img.round_rect(x0, y0, x1, y1, 5, rgb(0.02f, 0.02f, 0.03f));
   img.frame_rect(x0, y0, x1, y1, 5, 2, rgb(0.0f, 0.0f, 0.0f, 0.8f));
   img.frame_rect(x0 - 1, y0 - 1, x1 + 1, y1 + 1, 6, 1, rgb(0.8f, 0.7f, 0.4f, 0.5f));
@@ -98,14 +101,17 @@ Image button(int w, int h, const std::string& label, Rgba top, Rgba bottom, int 
       float t = (static_cast<float>(y) + 0.5f) / static_cast<float>(h);
       img.at(x, y) = mix(top, bottom, t);
     }
-  img.frame_rect(0.5f, 0.5f, static_cast<float>(w) - 0.5f, static_cast<float>(h) - 0.5f, 4, 2, rgb(1, 0.9f, 0.6f, 0.8f));
-  img.frame_rect(3, 3, static_cast<float>(w) - 3, static_cast<float>(h) - 3, 3, 1, rgb(0, 0, 0, 0.5f));
+  img.frame_rect(0.5f, 0.5f, static_cast<float>(w) - 0.5f, static_cast<float>(h) - 0.5f, 4, 2,
+                 rgb(1, 0.9f, 0.6f, 0.8f));
+  img.frame_rect(3, 3, static_cast<float>(w) - 3, static_cast<float>(h) - 3, 3, 1,
+                 rgb(0, 0, 0, 0.5f));
   TextStyle s;
   s.size = size;
   s.colour = kYellow;
   s.shadow = rgb(0, 0, 0, 0.8f);
   s.shadow_offset = 1.5f;
-  draw_text(img, label, static_cast<float>(w) / 2, static_cast<float>(h) / 2 + static_cast<float>(size) * 0.36f, s, Align::centre);
+  draw_text(img, label, static_cast<float>(w) / 2,
+            static_cast<float>(h) / 2 + static_cast<float>(size) * 0.36f, s, Align::centre);
   return img;
 }
 
@@ -118,7 +124,8 @@ Image heart_picture() {
     float tri = std::max(px * 0.85f + (py - 18) * 0.55f, -(py - 6));
     return std::min({d1, d2, tri});
   };
-  img.draw_sdf([&](float x, float y) { return heart(x, y) - 2.5f; }, rgb(0.5f, 0.02f, 0.05f), 0, 0, 35, 25);
+  img.draw_sdf([&](float x, float y) { return heart(x, y) - 2.5f; }, rgb(0.5f, 0.02f, 0.05f), 0, 0,
+               35, 25);
   img.draw_sdf(heart, rgb(1.0f, 0.15f, 0.2f), 0, 0, 35, 25);
   img.circle(13, 8, 2.2f, rgb(1, 0.8f, 0.8f, 0.8f));
   return img;
@@ -127,7 +134,10 @@ Image heart_picture() {
 Image warning_picture() {
   Image img(156, 26, rgb(0.25f, 0.0f, 0.0f));
   for (int x = -26; x < 156; x += 16)
-    img.polygon({{static_cast<float>(x), 26}, {static_cast<float>(x) + 8, 26}, {static_cast<float>(x) + 34, 0}, {static_cast<float>(x) + 26, 0}},
+    img.polygon({{static_cast<float>(x), 26},
+                 {static_cast<float>(x) + 8, 26},
+                 {static_cast<float>(x) + 34, 0},
+                 {static_cast<float>(x) + 26, 0}},
                 rgb(0.5f, 0.05f, 0.0f));
   img.frame_rect(0.5f, 0.5f, 155.5f, 25.5f, 3, 2, rgb(1, 0.3f, 0.1f));
   TextStyle s;
@@ -145,10 +155,10 @@ Image super_picture() {
   img.round_rect(4, 8, 96, 51, 8, rgb(0.9f, 0.55f, 0.05f));
   img.round_rect(7, 11, 93, 30, 6, rgb(1, 0.8f, 0.3f, 0.5f));
   TextStyle s;
-  s.size = 24;
+  s.size = 19;
   s.colour = rgb(1, 1, 0.85f);
   s.outline = rgb(0.35f, 0.1f, 0);
-  draw_text(img, "SUPER!", 50, 38, s, Align::centre);
+  draw_text(img, "SUPER!", 50, 37, s, Align::centre);
   return img;
 }
 
@@ -157,7 +167,8 @@ Image cursor_picture() {
   Image img(30, 30, rgb(0, 0, 0));
   img.ring(15, 15, 10, 3.5f, rgb(0.12f, 0.1f, 0.08f));
   img.ring(15, 15, 10, 1.8f, rgb(1, 0.75f, 0.2f));
-  for (auto [x0, y0, x1, y1] : std::vector<std::array<float, 4>>{{15, 1, 15, 8}, {15, 22, 15, 29}, {1, 15, 8, 15}, {22, 15, 29, 15}}) {
+  for (auto [x0, y0, x1, y1] : std::vector<std::array<float, 4>>{
+           {15, 1, 15, 8}, {15, 22, 15, 29}, {1, 15, 8, 15}, {22, 15, 29, 15}}) {
     img.line(x0, y0, x1, y1, 3.2f, rgb(0.12f, 0.1f, 0.08f));
     img.line(x0, y0, x1, y1, 1.5f, rgb(1, 1, 0.9f));
   }
@@ -187,7 +198,7 @@ Image hull_texture() {
     float panel_line = std::min(std::fabs(std::fmod(u * 6, 1.0f) - 0.5f), std::fabs(v - 0.5f) * 3);
     if (std::fabs(std::fmod(u * 6, 1.0f) - 0.02f) < 0.02f) c = scale(c, 0.6f);
     (void)panel_line;
-    if (std::fabs(v - 0.5f) < 0.07f) c = rgb(0.85f, 0.15f, 0.1f);     // the red stripe
+    if (std::fabs(v - 0.5f) < 0.07f) c = rgb(0.85f, 0.15f, 0.1f);  // the red stripe
     if (std::fabs(v - 0.5f) < 0.02f) c = rgb(1.0f, 0.75f, 0.2f);
     if (u > 0.86f && std::fabs(v - 0.5f) < 0.12f) c = rgb(0.1f, 0.25f, 0.5f);  // glass
     return c;
@@ -214,13 +225,16 @@ Image barrel_texture() {
     if (u < 0.5f) {
       float bands = std::fmod(v * 4, 1.0f);
       Rgba c = bands < 0.15f ? rgb(0.3f, 0.3f, 0.3f) : rgb(0.85f, 0.65f, 0.05f);
-      if (std::fabs(v - 0.5f) < 0.12f) c = std::fmod((u * 8 + v * 4), 1.0f) < 0.5f ? rgb(0.1f, 0.1f, 0.1f) : rgb(0.95f, 0.8f, 0.1f);
+      if (std::fabs(v - 0.5f) < 0.12f)
+        c = std::fmod((u * 8 + v * 4), 1.0f) < 0.5f ? rgb(0.1f, 0.1f, 0.1f)
+                                                    : rgb(0.95f, 0.8f, 0.1f);
       return scale(c, 0.85f + 0.15f * fbm2(u * 10, v * 10, 3, 211, 10));
     }
     float du = (u - 0.75f) * 4, dv = (v - 0.5f) * 2;
     float r = std::hypot(du, dv), a = std::atan2(dv, du);
     Rgba c = rgb(0.85f, 0.65f, 0.05f);
-    if (r < 0.95f && r > 0.25f && std::fmod(a / 6.2832f * 3 + 1.0f + 0.0833f, 1.0f) < 0.5f) c = rgb(0.1f, 0.1f, 0.1f);
+    if (r < 0.95f && r > 0.25f && std::fmod(a / 6.2832f * 3 + 1.0f + 0.0833f, 1.0f) < 0.5f)
+      c = rgb(0.1f, 0.1f, 0.1f);
     if (r < 0.15f) c = rgb(0.1f, 0.1f, 0.1f);
     if (r > 1.0f) c = rgb(0.35f, 0.35f, 0.35f);
     return c;
@@ -258,7 +272,8 @@ Image gun_texture() {
   Image img(64, 64);
   img.generate([](float x, float y) {
     float u = x / 64, v = y / 64;
-    Rgba c = mix(rgb(0.35f, 0.37f, 0.42f), rgb(0.22f, 0.23f, 0.27f), clamp01(0.5f + 0.5f * fbm2(u * 8, v * 8, 3, 231, 8)));
+    Rgba c = mix(rgb(0.35f, 0.37f, 0.42f), rgb(0.22f, 0.23f, 0.27f),
+                 clamp01(0.5f + 0.5f * fbm2(u * 8, v * 8, 3, 231, 8)));
     if (u > 0.8f) c = rgb(1.0f, 0.55f, 0.1f);  // the muzzle
     return c;
   });
@@ -275,9 +290,10 @@ Image level_picture(int level) {
     float wx, wy, sx, sy;
     const char* name;
   };
-  static const Look looks[6] = {{-100, 0, 40, 40, "Větrný kaňon"},     {-100, 0, 40, 30, "Pod hladinou"},
-                                {-380, 900, 40, 40, "Krypta"},        {500, 0, 0, 60, "Továrna"},
-                                {-406, -700, 50, 60, "Šachta větráků"}, {1000, 0, 0, 50, "Doupě Marťanů"}};
+  static const Look looks[6] = {
+      {-100, 0, 40, 40, "Větrný kaňon"},      {-100, 0, 40, 30, "Pod hladinou"},
+      {-380, 900, 40, 40, "Krypta"},          {500, 0, 0, 60, "Továrna"},
+      {-406, -700, 50, 60, "Šachta větráků"}, {1000, 0, 0, 50, "Doupě Marťanů"}};
   const Look& l = looks[std::clamp(level, 1, 6) - 1];
   Image view = render_level(level, level_mesh(level), l.wx, l.wy, l.sx, l.sy, 342, 256);
   Image img(256, 256);
@@ -313,7 +329,9 @@ Image settings_picture() {
     const char* keys;
     const char* what;
   };
-  const Row rows[] = {{"šipky / W A S D", "řízení lodi"}, {"mezerník / Ctrl", "střelba"}, {"P", "pauza"},
+  const Row rows[] = {{"šipky / W A S D", "řízení lodi"},
+                      {"mezerník / Ctrl", "střelba"},
+                      {"P", "pauza"},
                       {"Esc", "konec hry"}};
   TextStyle k;
   k.size = 15;
@@ -387,7 +405,7 @@ Image menu_picture() {
   l.size = 14;
   l.colour = kSteel;
   draw_text(img, "ÚROVNĚ", px(103), py(88), l, Align::centre);
-  draw_text(img, "klikni na obrazovku a leť", px(403), py(110), l, Align::centre);
+  draw_text(img, "klikni na obrazovku a startuj", px(403), py(110), l, Align::centre);
   return img;
 }
 
@@ -430,30 +448,45 @@ void add_picture_products(std::vector<Product>& out) {
   out.push_back({"form/super.bmp", [] { return bmp(super_picture()); }});
   for (int k = 1; k <= 6; ++k)
     out.push_back({"form/d" + std::to_string(k) + ".bmp", [k] {
-                     return bmp(button(120, 48, "ÚROVEŇ " + std::to_string(k), rgb(0.35f, 0.4f, 0.55f),
-                                       rgb(0.12f, 0.14f, 0.22f), 17));
+                     return bmp(button(120, 48, "ÚROVEŇ " + std::to_string(k),
+                                       rgb(0.35f, 0.4f, 0.55f), rgb(0.12f, 0.14f, 0.22f), 17));
                    }});
   out.push_back({"form/nastav.bmp", [] {
-                   return bmp(button(85, 30, "NASTAVENÍ", rgb(0.3f, 0.45f, 0.3f), rgb(0.1f, 0.18f, 0.1f), 11));
+                   return bmp(button(85, 30, "NASTAVENÍ", rgb(0.3f, 0.45f, 0.3f),
+                                     rgb(0.1f, 0.18f, 0.1f), 11));
                  }});
-  out.push_back({"form/ex.bmp", [] {
-                   return bmp(button(85, 30, "KONEC", rgb(0.55f, 0.25f, 0.2f), rgb(0.2f, 0.06f, 0.05f), 13));
-                 }});
+  out.push_back(
+      {"form/ex.bmp", [] {
+         return bmp(button(85, 30, "KONEC", rgb(0.55f, 0.25f, 0.2f), rgb(0.2f, 0.06f, 0.05f), 13));
+       }});
   out.push_back({"form/kur.bmp", [] { return bmp(cursor_picture()); }});
   out.push_back({"form/kur2.bmp", [] { return bmp(highlight_picture()); }});
   // Textures of the fixed objects.
   out.push_back({"form/lod.bmp", [] { return bmp(hull_texture()); }});
-  out.push_back({"form/bonus.bmp", [] { return bmp(glossy(64, rgb(0.8f, 0.05f, 0.1f), rgb(1, 0.6f, 0.6f), 241, 1)); }});
-  out.push_back({"form/n_palivo.bmp", [] { return bmp(glossy(64, rgb(0.05f, 0.55f, 0.8f), rgb(0.7f, 1, 1), 242, 2)); }});
-  out.push_back({"form/n_zbrane.bmp", [] { return bmp(glossy(64, rgb(0.8f, 0.25f, 0.05f), rgb(1, 0.8f, 0.3f), 243, 3)); }});
-  out.push_back({"form/n_energie.bmp", [] { return bmp(glossy(64, rgb(0.75f, 0.65f, 0.0f), rgb(1, 1, 0.6f), 244, 2)); }});
-  for (int k = 1; k <= 4; ++k) out.push_back({"form/sud" + std::to_string(k) + ".bmp", [] { return bmp(barrel_texture()); }});
-  for (int k = 1; k <= 7; ++k) out.push_back({"form/zbran" + std::to_string(k) + ".bmp", [] { return bmp(gun_texture()); }});
-  out.push_back({"form/strela1.bmp", [] { return bmp(shot_texture(rgb(1, 0.9f, 0.6f), rgb(1, 0.3f, 0.05f))); }});
-  out.push_back({"form/strela2.bmp", [] { return bmp(shot_texture(rgb(0.8f, 1, 0.8f), rgb(0.1f, 0.8f, 0.2f))); }});
-  out.push_back({"form/strela3.bmp", [] { return bmp(shot_texture(rgb(1, 0.8f, 1), rgb(0.8f, 0.1f, 0.8f))); }});
-  out.push_back({"form/strela4.bmp", [] { return bmp(shot_texture(rgb(0.8f, 0.9f, 1), rgb(0.05f, 0.35f, 1))); }});
-  out.push_back({"form/strela5.bmp", [] { return bmp(shot_texture(rgb(1, 1, 0.8f), rgb(1, 0.85f, 0.0f))); }});
+  out.push_back({"form/bonus.bmp", [] {
+                   return bmp(glossy(64, rgb(0.8f, 0.05f, 0.1f), rgb(1, 0.6f, 0.6f), 241, 1));
+                 }});
+  out.push_back({"form/n_palivo.bmp",
+                 [] { return bmp(glossy(64, rgb(0.05f, 0.55f, 0.8f), rgb(0.7f, 1, 1), 242, 2)); }});
+  out.push_back({"form/n_zbrane.bmp", [] {
+                   return bmp(glossy(64, rgb(0.8f, 0.25f, 0.05f), rgb(1, 0.8f, 0.3f), 243, 3));
+                 }});
+  out.push_back({"form/n_energie.bmp",
+                 [] { return bmp(glossy(64, rgb(0.75f, 0.65f, 0.0f), rgb(1, 1, 0.6f), 244, 2)); }});
+  for (int k = 1; k <= 4; ++k)
+    out.push_back({"form/sud" + std::to_string(k) + ".bmp", [] { return bmp(barrel_texture()); }});
+  for (int k = 1; k <= 7; ++k)
+    out.push_back({"form/zbran" + std::to_string(k) + ".bmp", [] { return bmp(gun_texture()); }});
+  out.push_back({"form/strela1.bmp",
+                 [] { return bmp(shot_texture(rgb(1, 0.9f, 0.6f), rgb(1, 0.3f, 0.05f))); }});
+  out.push_back({"form/strela2.bmp",
+                 [] { return bmp(shot_texture(rgb(0.8f, 1, 0.8f), rgb(0.1f, 0.8f, 0.2f))); }});
+  out.push_back({"form/strela3.bmp",
+                 [] { return bmp(shot_texture(rgb(1, 0.8f, 1), rgb(0.8f, 0.1f, 0.8f))); }});
+  out.push_back({"form/strela4.bmp",
+                 [] { return bmp(shot_texture(rgb(0.8f, 0.9f, 1), rgb(0.05f, 0.35f, 1))); }});
+  out.push_back(
+      {"form/strela5.bmp", [] { return bmp(shot_texture(rgb(1, 1, 0.8f), rgb(1, 0.85f, 0.0f))); }});
   out.push_back({"form/oci.bmp", [] { return bmp(eyes_texture()); }});
 }
 

@@ -8,6 +8,7 @@
 
 #include "content/file_png.h"
 #include "content/levels.h"
+#include "content/pictures.h"
 #include "content/raster.h"
 #include "content/textures.h"
 
@@ -47,6 +48,12 @@ void write_previews(const std::string& dir) {
   std::filesystem::create_directories(dir);
   save(dir + "/m0.png", rock_atlas());
   save(dir + "/m1.png", glow_atlas());
+  Image menu(4 * 256, 2 * 256);
+  for (int k = 0; k < 7; ++k) {
+    Image p = k < 6 ? level_picture(k + 1) : settings_picture();
+    menu.paste(p, (k % 4) * 256, (k / 4) * 256);
+  }
+  save(dir + "/m8_m14.png", menu);
   // Wall positions along each timeline and a ship place there.
   struct Shot {
     float wx, wy, sx, sy;

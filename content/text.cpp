@@ -17,16 +17,18 @@ const platform::FontFace& face(int size, bool bold) {
   std::lock_guard<std::mutex> lock(guard);
   auto key = std::make_pair(size, bold);
   auto it = cache.find(key);
-  if (it == cache.end()) it = cache.emplace(key, platform::rasterize_font("DejaVu Sans", size, bold)).first;
+  if (it == cache.end())
+    it = cache.emplace(key, platform::rasterize_font("DejaVu Sans", size, bold)).first;
   return it->second;
 }
 
-void glyphs(Image& img, const std::string& bytes, const platform::FontFace& f, float x, float baseline,
-            float spacing, Rgba colour, float grow) {
+void glyphs(Image& img, const std::string& bytes, const platform::FontFace& f, float x,
+            float baseline, float spacing, Rgba colour, float grow) {
   float pen = x;
   for (unsigned char c : bytes) {
     const platform::Glyph& g = f.glyphs[c];
-    int gx = static_cast<int>(std::lround(pen)) + g.left, gy = static_cast<int>(std::lround(baseline)) - g.top;
+    int gx = static_cast<int>(std::lround(pen)) + g.left,
+        gy = static_cast<int>(std::lround(baseline)) - g.top;
     for (int y = -static_cast<int>(grow); y < g.height + grow; ++y)
       for (int xx = -static_cast<int>(grow); xx < g.width + grow; ++xx) {
         float a = 0;
