@@ -182,6 +182,7 @@ class SMDReader {
   // 3. Nodes: a bone per line, unless the model already brought its bones.
   size_t read_nodes(size_t i) {
     bool keep = t_.skeleton.Bones.empty();
+    std::unordered_map<int32_t, int32_t> index_of_id;  // the first bone of an id
     for (; i < lines_.size() && lines_[i] != "end"; ++i) {
       if (!keep) continue;
       const auto& f = split_.split(lines_[i]);
@@ -190,7 +191,9 @@ class SMDReader {
       bone.Name = std::string(field(f, 1));
       int32_t parent_id = parse_smd_int(field(f, 2));
       // A parent the file never declared (or not yet) leaves the bone at the root.
-      bone.Parent = parent_id == -1 ? -1 : t_.skeleton.BoneIndexByID(parent_id);
+      auto parent = index_of_id.find(parent_id);
+      bone.Parent = parent_id == -1 || parent == index_of_id.end() ? -1 : parent->second;
+      index_of_id.emplace(bone.BoneID, static_cast<int32_t>(t_.skeleton.Bones.size()));
       t_.skeleton.Bones.push_back(std::move(bone));
     }
     return i + 1;

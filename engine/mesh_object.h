@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/mesh_math.h"
@@ -67,15 +68,17 @@ class TSkeleton {
   void Clear();
   int32_t BoneIndexByID(int32_t id) const;  // -1 when there is none
 
-  // Composes every frame's bone matrices through the hierarchy (local · parent's global).
+  // Indexes the bones by id for posing; run after the bones changed (the SMD reader does).
   void PrepareGlobalMatrices();
-  // The bone matrices of a frame, indexed like Bones; empty for a frame that does not exist.
-  const std::vector<TMatrix>& GlobalMatrices(size_t frame) const;
-  // The pose of one bone in one frame; identity when the frame or the bone has none.
-  TMatrix BoneMatrix(size_t frame, int32_t bone_id) const;
+  // A frame's bone matrices, composed through the hierarchy (local · parent's global), indexed
+  // like Bones; empty for a frame that does not exist. Worked out on each call: a frame costs
+  // a matrix product per bone, and files with many bones and frames need no table of all.
+  std::vector<TMatrix> GlobalMatrices(size_t frame) const;
+  // The bone index of an id after PrepareGlobalMatrices; -1 when there is none.
+  int32_t prepared_index(int32_t id) const;
 
  private:
-  std::vector<std::vector<TMatrix>> global_;
+  std::unordered_map<int32_t, int32_t> index_of_id_;
 };
 
 // Expresses the skeleton mesh objects' vertices in the space of their bones in frame 0.

@@ -11,6 +11,7 @@
 #include "engine/actor.h"
 #include "engine/material_library.h"
 #include "platform/error.h"
+#include "platform/platform.h"
 #include "tests/mesh_test_files.h"
 
 using namespace mesh_test;
@@ -303,4 +304,26 @@ TEST(FileSMD, InspectShowsBonesFramesAndAnimations) {
   EXPECT_EQ(inspect_file(model_path), 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "SMD version 1 required\n");
   std::filesystem::remove_all(dir);
+}
+
+TEST(FileSMD, HugeBoneIdsNeedNoHugeTables) {
+  std::string text =
+      "version 1\nnodes\n2000000000 \"far\" -1\n2147483647 \"farther\" 2000000000\nend\n"
+      "skeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\nskin.bmp\n2147483647 0 0 0 0 0 1 0 0\n"
+      "2000000000 1 0 0 0 0 1 0 0\n-5 0 1 0 0 0 1 0 0\nend\n";
+  TGLActor actor;
+  actor.LoadFromBytes("m.smd", bytes(text));
+  ASSERT_EQ(actor.Skeleton().Bones.size(), 2u);
+  EXPECT_EQ(actor.Skeleton().Bones[1].Parent, 0);
+  actor.SetReference(aarSkeleton);
+  std::vector<TAffineVector> p;
+  actor.CurrentPose(0, p);
+  ASSERT_EQ(p.size(), 3u);
+  EXPECT_FLOAT_EQ(p[1].X, 1) << "bones the frame does not list stay where they are";
+  auto fuzzed = platform::read_file(std::string(KARMUND_TEST_DATA) + "/fuzz/smd/huge_bone_id.smd");
+  TGLActor other;
+  try {
+    other.LoadFromBytes("f.smd", fuzzed);
+  } catch (const Exception&) {
+  }
 }

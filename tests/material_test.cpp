@@ -9,6 +9,7 @@
 #include "engine/material_library.h"
 #include "engine/stream.h"
 #include "platform/error.h"
+#include "platform/platform.h"
 #include "tests/mesh_test_files.h"
 
 namespace {
@@ -527,4 +528,18 @@ TEST(MaterialLibraryFile, InspectShowsMaterialsAndPictures) {
   EXPECT_EQ(inspect_file((dir / "none.mat").string()), 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("Cannot open file", 0), 0u);
   std::filesystem::remove_all(dir);
+}
+
+TEST(TexturePicture, FuzzFoundBitmapsStayWithinTheirData) {
+  // Seeds kept from the fuzzers: a true-colour bitmap whose header claims a palette, alone and
+  // embedded in a library file. They decode or fail with the reader's text, never read past.
+  for (const char* name : {"/fuzz/bmp/true_colour_palette_count.bmp", "/fuzz/bmp/small.bmp"}) {
+    auto data = platform::read_file(std::string(KARMUND_TEST_DATA) + name);
+    TGLMaterial m(nullptr);
+    error_of([&] { m.Texture().Image().LoadFromBitmap(data); });
+  }
+  auto mat = platform::read_file(std::string(KARMUND_TEST_DATA) +
+                                 "/fuzz/material_library/embedded_palette_count.mat");
+  TGLMaterialLibrary lib;
+  error_of([&] { lib.LoadFromBytes(mat); });
 }

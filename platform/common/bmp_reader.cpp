@@ -128,6 +128,7 @@ Layout read_layout(const std::vector<uint8_t>& data) {
     if (!l.masks[0] && !l.masks[1] && !l.masks[2]) invalid("empty colour masks");
   }
 
+  if (l.bits > 8) l.palette_count = 0;  // a true-colour bitmap's optional palette is not used
   if (l.bits <= 8) {
     size_t most = size_t{1} << l.bits;
     if (l.palette_count == 0 || l.palette_count > most) l.palette_count = most;
