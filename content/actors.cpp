@@ -222,7 +222,7 @@ void ryba(Bytes& model, Bytes& anim) {
   loft(m, path, section, scales, kFull, 1);
   Mesh tailfin;
   extrude(tailfin, {{0, 0}, {-9, -7}, {-5, 0}, {-9, 7}}, -0.6f, 0.6f, kFull);
-  m.append(moved(tailfin, Xform::rotate_y(90).then(Xform::translate({0, 0, -15}))));
+  m.append(moved(tailfin, Xform::rotate_y(-90).then(Xform::translate({0, 0, -15}))));
   m.append(ball({2.6f, 1.5f, 9}, {1.2f, 1.2f, 1.2f}, 6, 4));
   m.append(ball({-2.6f, 1.5f, 9}, {1.2f, 1.2f, 1.2f}, 6, 4));
   a.attach(m, [&](Vec3 p) { return p.z > 2 ? head : p.z > -6 ? body : p.z > -13 ? tail : fin; });

@@ -180,9 +180,9 @@ Mesh vetrak() {
   Mesh m;
   cylinder(m, 9, -8, 8, 16, uv);
   for (int k = 0; k < 4; ++k) {
-    Mesh blade = slab({{8, -5}, {70, -9}, {72, 0}, {70, 9}, {8, 5}}, 2.5f, uv);
+    Mesh blade = slab({{8, -6}, {70, -11}, {72, 0}, {70, 11}, {8, 6}}, 3, uv);
     // The slab lies in XY; lay it flat (XZ) with a slight pitch, then spread round the hub.
-    add(m, blade, Xform::rotate_x(90).then(Xform::rotate_x(12)).then(Xform::rotate_y(90.0f * k)));
+    add(m, blade, Xform::rotate_x(90).then(Xform::rotate_x(25)).then(Xform::rotate_y(90.0f * k)));
   }
   return m;
 }

@@ -245,7 +245,7 @@ WallSpec level_walls(int n) {
       w.wall_uv = w.cap_uv = atlas_tile(kTileCanyon);
       w.back_uv = atlas_tile(kTileCliff);
       // The canyon is open to the sky above its ragged rim.
-      w.open_back = [](float x, float y) { return y > 200 + 45 * wobble(x, 160, 17); };
+      w.sky_line = [](float x) { return 230 + 50 * wobble(x, 140, 17) + 12 * wobble(x, 31, 18); };
       break;
     case 2:
       w.x0 = -2752, w.x1 = 960, w.y0 = -448, w.y1 = 384;

@@ -4,6 +4,7 @@
 // spiders) have their front along +Z, which the turn brings round to +X.
 #include "content/models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -120,6 +121,8 @@ Mesh bonus() {
     float y = 13 * std::cos(t) - 5 * std::cos(2 * t) - 2 * std::cos(3 * t) - std::cos(4 * t);
     heart.push_back({x * 0.55f, y * 0.55f});
   }
+  // The curve runs clockwise; the extrusion wants it the other way round.
+  std::reverse(heart.begin(), heart.end());
   Mesh m = slab(heart, 5, kFull);
   m.transform(Xform::rotate_y(90));
   return m;

@@ -438,6 +438,23 @@ Image top_bar_picture() {
   return img;
 }
 
+Image object_texture(const std::string& o) {
+  if (o == "lod") return hull_texture();
+  if (o == "bonus") return glossy(64, rgb(0.8f, 0.05f, 0.1f), rgb(1, 0.6f, 0.6f), 241, 1);
+  if (o == "n_palivo") return glossy(64, rgb(0.05f, 0.55f, 0.8f), rgb(0.7f, 1, 1), 242, 2);
+  if (o == "n_zbrane") return glossy(64, rgb(0.8f, 0.25f, 0.05f), rgb(1, 0.8f, 0.3f), 243, 3);
+  if (o == "n_energie") return glossy(64, rgb(0.75f, 0.65f, 0.0f), rgb(1, 1, 0.6f), 244, 2);
+  if (o.rfind("sud", 0) == 0) return barrel_texture();
+  if (o.rfind("zbran", 0) == 0) return gun_texture();
+  if (o == "strela1") return shot_texture(rgb(1, 0.9f, 0.6f), rgb(1, 0.3f, 0.05f));
+  if (o == "strela2") return shot_texture(rgb(0.8f, 1, 0.8f), rgb(0.1f, 0.8f, 0.2f));
+  if (o == "strela3") return shot_texture(rgb(1, 0.8f, 1), rgb(0.8f, 0.1f, 0.8f));
+  if (o == "strela4") return shot_texture(rgb(0.8f, 0.9f, 1), rgb(0.05f, 0.35f, 1));
+  if (o == "strela5") return shot_texture(rgb(1, 1, 0.8f), rgb(1, 0.85f, 0.0f));
+  if (o == "oci") return eyes_texture();
+  return {};
+}
+
 void add_picture_products(std::vector<Product>& out) {
   out.push_back({"data/menu1.jpg", [] { return write_jpeg(menu_picture(), 92); }});
   out.push_back({"form/menustart.jpg", [] { return write_jpeg(title_picture(), 92); }});
@@ -462,32 +479,12 @@ void add_picture_products(std::vector<Product>& out) {
   out.push_back({"form/kur.bmp", [] { return bmp(cursor_picture()); }});
   out.push_back({"form/kur2.bmp", [] { return bmp(highlight_picture()); }});
   // Textures of the fixed objects.
-  out.push_back({"form/lod.bmp", [] { return bmp(hull_texture()); }});
-  out.push_back({"form/bonus.bmp", [] {
-                   return bmp(glossy(64, rgb(0.8f, 0.05f, 0.1f), rgb(1, 0.6f, 0.6f), 241, 1));
-                 }});
-  out.push_back({"form/n_palivo.bmp",
-                 [] { return bmp(glossy(64, rgb(0.05f, 0.55f, 0.8f), rgb(0.7f, 1, 1), 242, 2)); }});
-  out.push_back({"form/n_zbrane.bmp", [] {
-                   return bmp(glossy(64, rgb(0.8f, 0.25f, 0.05f), rgb(1, 0.8f, 0.3f), 243, 3));
-                 }});
-  out.push_back({"form/n_energie.bmp",
-                 [] { return bmp(glossy(64, rgb(0.75f, 0.65f, 0.0f), rgb(1, 1, 0.6f), 244, 2)); }});
-  for (int k = 1; k <= 4; ++k)
-    out.push_back({"form/sud" + std::to_string(k) + ".bmp", [] { return bmp(barrel_texture()); }});
-  for (int k = 1; k <= 7; ++k)
-    out.push_back({"form/zbran" + std::to_string(k) + ".bmp", [] { return bmp(gun_texture()); }});
-  out.push_back({"form/strela1.bmp",
-                 [] { return bmp(shot_texture(rgb(1, 0.9f, 0.6f), rgb(1, 0.3f, 0.05f))); }});
-  out.push_back({"form/strela2.bmp",
-                 [] { return bmp(shot_texture(rgb(0.8f, 1, 0.8f), rgb(0.1f, 0.8f, 0.2f))); }});
-  out.push_back({"form/strela3.bmp",
-                 [] { return bmp(shot_texture(rgb(1, 0.8f, 1), rgb(0.8f, 0.1f, 0.8f))); }});
-  out.push_back({"form/strela4.bmp",
-                 [] { return bmp(shot_texture(rgb(0.8f, 0.9f, 1), rgb(0.05f, 0.35f, 1))); }});
-  out.push_back(
-      {"form/strela5.bmp", [] { return bmp(shot_texture(rgb(1, 1, 0.8f), rgb(1, 0.85f, 0.0f))); }});
-  out.push_back({"form/oci.bmp", [] { return bmp(eyes_texture()); }});
+  std::vector<std::string> objects = {"lod", "bonus", "n_palivo", "n_zbrane", "n_energie", "oci"};
+  for (int k = 1; k <= 4; ++k) objects.push_back("sud" + std::to_string(k));
+  for (int k = 1; k <= 7; ++k) objects.push_back("zbran" + std::to_string(k));
+  for (int k = 1; k <= 5; ++k) objects.push_back("strela" + std::to_string(k));
+  for (const std::string& o : objects)
+    out.push_back({"form/" + o + ".bmp", [o] { return bmp(object_texture(o)); }});
 }
 
 }  // namespace content

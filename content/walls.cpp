@@ -239,13 +239,15 @@ struct Builder {
         float deepest = std::max({s.rock(x, y), s.rock(x + t, y), s.rock(x, y + t),
                                   s.rock(x + t, y + t), s.rock(x + t / 2, y + t / 2)});
         if (deepest < -t * 0.25f) continue;  // hidden behind the rock's front anyway
-        if (s.open_back && s.open_back(x + t / 2, y + t / 2)) continue;
+        if (s.sky_line && y >= std::max(s.sky_line(x), s.sky_line(x + t))) continue;
         // Two by two quads per repeat, bulging a little where far from the rock.
         const int n = 2;
         uint32_t id[n + 1][n + 1];
         for (int b = 0; b <= n; ++b)
           for (int a = 0; a <= n; ++a) {
             float qx = x + t * static_cast<float>(a) / n, qy = y + t * static_cast<float>(b) / n;
+            // The ragged rim: the top row of the wall follows the sky line.
+            if (s.sky_line) qy = std::max(y, std::min(qy, s.sky_line(qx)));
             float away = std::clamp(s.rock(qx, qy) / 60.0f, 0.0f, 1.0f);
             float z = s.z_back + away * s.relief * fbm2(qx / 45.0f, qy / 45.0f, 3, s.seed + 7);
             id[b][a] = m.vertex({qx, qy, z}, tile_uv(s.back_uv, static_cast<float>(a) / n,

@@ -20,8 +20,8 @@ struct WallSpec {
   float z_front = 130, z_back = 420;
   float relief = 22;  // displacement of the walls far behind the ship's plane
   uint32_t seed = 1;
-  // Where the back wall is left out (open sky); none when empty.
-  std::function<bool(float x, float y)> open_back;
+  // The back wall's top edge, where it gives way to open sky; none when empty.
+  std::function<float(float x)> sky_line;
 };
 
 Mesh build_walls(const WallSpec& spec);
