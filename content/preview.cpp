@@ -36,17 +36,19 @@ const Image& wall_texture(int level) {
 // What the engine's reader makes of a file, as a mesh of ours (actors posed at `frame`).
 Mesh engine_mesh(TGLBaseMesh& m, int frame) {
   Mesh out;
+  const std::vector<TMatrix> pose =
+      frame >= 0 ? m.Skeleton().GlobalMatrices(static_cast<size_t>(frame)) : std::vector<TMatrix>{};
   for (const auto& o : m.MeshObjects()) {
-    std::vector<TMatrix> none;
     for (const TFaceGroup& g : o->FaceGroups)
       for (size_t c = 0; c + 2 < g.VertexIndices.size(); c += 3) {
         uint32_t ids[3];
         for (int k = 0; k < 3; ++k) {
           int32_t vi = g.VertexIndices[c + static_cast<size_t>(k)];
           TAffineVector p = o->Vertices[static_cast<size_t>(vi)];
-          if (o->Skeletal && frame >= 0) {
-            TMatrix bm = m.Skeleton().BoneMatrix(static_cast<size_t>(frame),
-                                                 o->BoneIds[static_cast<size_t>(vi)]);
+          int32_t bone =
+              o->Skeletal ? m.Skeleton().BoneIndexByID(o->BoneIds[static_cast<size_t>(vi)]) : -1;
+          if (bone >= 0 && static_cast<size_t>(bone) < pose.size()) {
+            const TMatrix& bm = pose[static_cast<size_t>(bone)];
             TAffineVector b = o->BindVertices[static_cast<size_t>(vi)];
             p = {b.X * bm[0][0] + b.Y * bm[1][0] + b.Z * bm[2][0] + bm[3][0] + o->PoseOffset.X,
                  b.X * bm[0][1] + b.Y * bm[1][1] + b.Z * bm[2][1] + bm[3][1] + o->PoseOffset.Y,
