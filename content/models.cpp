@@ -208,7 +208,7 @@ Mesh sud1() {
 
 Mesh kamen() {
   Mesh m;
-  rock(m, {0, 0, 0}, {9.5f, 8, 8.5f}, 2, 0.32f, 51, atlas_tile(kGlowCrystal));
+  rock(m, {0, 0, 0}, {8.6f, 7.4f, 7.8f}, 2, 0.3f, 51, atlas_tile(kGlowCrystal));
   return m;
 }
 

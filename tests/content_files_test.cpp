@@ -183,7 +183,7 @@ TEST(ContentFiles, MeshesHaveSensibleSizes) {
     Box p = bounds(*load_mesh(n));
     float big = std::max({p.size(0), p.size(1), p.size(2)});
     EXPECT_GE(big, 12) << n;
-    EXPECT_LE(big, 22) << n;
+    EXPECT_LE(big, 20) << n;
   }
   for (const char* n : {"strela1", "strela2", "strela5"}) {
     Box p = bounds(*load_mesh(n));
