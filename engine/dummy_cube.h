@@ -19,6 +19,8 @@ class TGLDummyCube : public TGLImmaterialSceneObject {
   // |CubeSize| / 2 on each axis.
   TVector HalfExtents() override;
   void Assign(const TGLBaseSceneObject& source) override;
+  // The wire frame when VisibleAtRunTime (engine/render_objects.cpp).
+  void EmitGeometry(TGLRenderContextInfo& rci) override;
 
  private:
   float cube_size_ = 1;

@@ -64,6 +64,8 @@ class TGLBaseMesh : public TGLSceneObject {
   void GeometryChanged();
   // Counts geometry changes, for renderers that cache the mesh's arrays.
   uint64_t geometry_revision() const { return geometry_revision_; }
+  // Vertex arrays per face group; actors in their current pose (engine/render_mesh.cpp).
+  void EmitGeometry(TGLRenderContextInfo& rci) override;
 
  protected:
   void Notification(TComponent* component) override;

@@ -31,6 +31,10 @@ class TGLProxyObject : public TGLBaseSceneObject {
   bool RayIntersect(const TVector& rayStart, const TVector& rayVector, TVector* intersectPoint,
                     TVector* intersectNormal) override;
   void Assign(const TGLBaseSceneObject& source) override;
+  // The master's geometry at our place, then its children (engine/render_objects.cpp).
+  void Render(TGLRenderContextInfo& rci) override;
+  void EmitGeometry(TGLRenderContextInfo& rci) override;
+  bool IsBlended() override { return master_ && master_->IsBlended(); }
 
   // Set while the proxy draws its master, so a proxy reached again through it draws nothing.
   bool Rendering() const { return rendering_; }

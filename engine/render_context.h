@@ -6,6 +6,8 @@
 
 class TGLScene;
 class TGLCamera;
+class TGLRenderer;
+class TGLSceneBuffer;
 
 struct TGLRenderContextInfo {
   TGLScene* scene = nullptr;
@@ -17,4 +19,9 @@ struct TGLRenderContextInfo {
   TVector cameraDirection = {0, 0, -1, 0};
   TVector cameraUp = {0, 1, 0, 0};
   bool drawChildren = true;  // false while a proxy draws only its master's own geometry
+  // Filled by the renderer (engine/renderer.h) for the objects' drawing.
+  TGLRenderer* renderer = nullptr;
+  TGLSceneBuffer* buffer = nullptr;
+  TMatrix viewMatrix = identity_matrix();   // scene space to eye space
+  TMatrix modelMatrix = identity_matrix();  // the drawn object's world matrix
 };

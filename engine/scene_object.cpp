@@ -453,6 +453,8 @@ TGLCustomSceneObject::TGLCustomSceneObject(TComponent* owner)
 
 TGLCustomSceneObject::~TGLCustomSceneObject() = default;
 
+bool TGLCustomSceneObject::IsBlended() { return material_->Blended(); }
+
 void TGLCustomSceneObject::Assign(const TGLBaseSceneObject& source) {
   TGLBaseSceneObject::Assign(source);
   if (auto* other = dynamic_cast<const TGLCustomSceneObject*>(&source)) hint_ = other->hint_;

@@ -189,7 +189,9 @@ class TGLBaseSceneObject : public TGLUpdateAbleComponent, public IGLCoordinatesU
                             TVector* intersectPoint, TVector* intersectNormal);
   // The object's own geometry only (what a proxy borrows).
   virtual void EmitGeometry(TGLRenderContextInfo& /*rci*/) {}
-  virtual void Render(TGLRenderContextInfo& /*rci*/) {}
+  // Draws the object at its place (the renderer has loaded its matrix): its own geometry,
+  // unless a class draws something else there (a proxy its master).
+  virtual void Render(TGLRenderContextInfo& rci) { EmitGeometry(rci); }
   virtual void DrawChildren(TGLRenderContextInfo& /*rci*/) {}
   virtual void OnCoordinateChange(TGLCoordinates* sender);
 
@@ -250,6 +252,9 @@ class TGLCustomSceneObject : public TGLBaseSceneObject {
   explicit TGLCustomSceneObject(TComponent* owner = nullptr);
   ~TGLCustomSceneObject() override;
   TGLMaterial& Material() { return *material_; }
+  const TGLMaterial& Material() const { return *material_; }
+  // Blended materials are drawn after their opaque siblings.
+  bool IsBlended() override;
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint) { hint_ = hint; }
   void Assign(const TGLBaseSceneObject& source) override;

@@ -121,6 +121,9 @@ class TGLSkyDome : public TGLImmaterialSceneObject {
   void BandsChanged();
   void StarsChanged();
 
+  // Around the camera, behind everything (engine/render_sky.cpp).
+  void EmitGeometry(TGLRenderContextInfo& rci) override;
+
  private:
   TSkyDomeBands bands_;
   TSkyDomeStars stars_;

@@ -21,6 +21,8 @@ class TGLSprite : public TGLSceneObject {
   void SetNoZWrite(bool v);
 
   void Assign(const TGLBaseSceneObject& source) override;
+  // Faces the camera (engine/render_objects.cpp).
+  void EmitGeometry(TGLRenderContextInfo& rci) override;
 
  private:
   float width_ = 1;
