@@ -342,7 +342,9 @@ int32_t TGLFont::Size() const {
   return static_cast<int32_t>(std::lround(std::abs(height_) * 72.0 / 96.0));
 }
 
-void TGLFont::SetSize(int32_t points) { SetHeight(-static_cast<int32_t>(std::lround(points * 96.0 / 72.0))); }
+void TGLFont::SetSize(int32_t points) {
+  SetHeight(-static_cast<int32_t>(std::lround(points * 96.0 / 72.0)));
+}
 
 void TGLFont::SetStyle(TFontStyles v) {
   if (v == style_) return;

@@ -158,9 +158,8 @@ void TGLPolygonPFXManager::AppendParticle(int32_t index, const TAffineVector& ri
     TAffineVector v = p.Position + right * s + up * c;
     return TGLParticleVertex{v.X, v.Y, v.Z, outer.X, outer.Y, outer.Z, outer.W};
   };
-  TGLParticleVertex centre{p.Position.X, p.Position.Y, p.Position.Z,
-                           inner.X,      inner.Y,      inner.Z,
-                           inner.W};
+  TGLParticleVertex centre{p.Position.X, p.Position.Y, p.Position.Z, inner.X,
+                           inner.Y,      inner.Z,      inner.W};
   TGLParticleVertex previous = corner(0);
   for (int32_t a = 1; a <= nb_sides_; ++a) {
     TGLParticleVertex next = corner(a % nb_sides_);
@@ -282,17 +281,15 @@ void TGLSourcePFXEffect::ReadFromFiler(ByteReader& reader) {
   std::string name = read_tagged_string(reader);
   int32_t own = read_tagged_integer(reader);
   if (own < 0 || own > 1)
-    throw Exception("Assertion failed: TGLSourcePFXEffect archive version " +
-                    std::to_string(own));
+    throw Exception("Assertion failed: TGLSourcePFXEffect archive version " + std::to_string(own));
   read_coordinates(reader, initial_velocity_);
   read_coordinates(reader, initial_position_);
   float velocity_dispersion = reader.read_f32();
   float position_dispersion = reader.read_f32();
   float interval = reader.read_f32();
   auto velocity_mode = static_cast<TGLSourcePFXVelocityMode>(read_enum(reader, svmRelative));
-  auto dispersion_mode = own >= 1
-                             ? static_cast<TGLSourcePFXDispersionMode>(read_enum(reader, sdmIsotropic))
-                             : sdmFast;
+  auto dispersion_mode =
+      own >= 1 ? static_cast<TGLSourcePFXDispersionMode>(read_enum(reader, sdmIsotropic)) : sdmFast;
   velocity_dispersion_ = velocity_dispersion;
   position_dispersion_ = position_dispersion;
   particle_interval_ = interval;

@@ -210,8 +210,8 @@ void TGLRenderer::ApplyMaterial(const TGLMaterial& own, TGLRenderContextInfo& rc
   TGLSceneBuffer& buffer = *rci.buffer;
   TMaterialOptions options = m.MaterialOptions();
 
-  bool cull = m.FaceCulling() == fcCull ||
-              (m.FaceCulling() == fcBufferDefault && buffer.FaceCulling());
+  bool cull =
+      m.FaceCulling() == fcCull || (m.FaceCulling() == fcBufferDefault && buffer.FaceCulling());
   if (cull)
     glEnable(GL_CULL_FACE);
   else

@@ -21,9 +21,9 @@ struct MeshArrays {
   bool indexed = true;
   bool textured = false;
   bool skeletal = false;
-  std::vector<float> positions;  // 3 per entry
-  std::vector<float> normals;    // 3 per entry
-  std::vector<float> texcoords;  // 2 per entry
+  std::vector<float> positions;        // 3 per entry
+  std::vector<float> normals;          // 3 per entry
+  std::vector<float> texcoords;        // 2 per entry
   std::vector<int32_t> corner_vertex;  // expanded: the vertex each entry came from
   std::vector<MeshGroup> groups;
 };

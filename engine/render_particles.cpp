@@ -67,9 +67,8 @@ void TGLBFireFX::Render(TGLRenderContextInfo& rci) {
   for (int32_t i = 0; i < m.ParticleCount(); ++i)
     order.emplace_back(dot(to_affine(m.Particles(i).Position) - eye, forward), i);
   if (order.size() > 1)
-    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
-      return a.first > b.first;
-    });
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
 
   const TVector inner = m.InnerColor().Color(), outer = m.OuterColor().Color();
   static std::vector<TGLParticleVertex> triangles;

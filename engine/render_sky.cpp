@@ -98,8 +98,7 @@ void TGLSkyDome::EmitGeometry(TGLRenderContextInfo& rci) {
   if (cache->bands_revision != BandsRevision()) build_bands(*this, *cache);
   if (cache->stars_revision != StarsRevision()) build_stars(*this, *cache);
 
-  TGLCameraProjection p =
-      rci.camera->Projection(rci.viewPortWidth, rci.viewPortHeight, rci.dpi);
+  TGLCameraProjection p = rci.camera->Projection(rci.viewPortWidth, rci.viewPortHeight, rci.dpi);
   float radius = static_cast<float>(0.95 * (p.nearPlane + rci.camera->DepthOfView()));
   // Our own orientation on the camera's place; our position plays no part.
   TMatrix world = rci.modelMatrix;

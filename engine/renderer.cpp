@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -217,8 +218,7 @@ void TGLRenderer::setup_fog(TGLSceneBuffer& buffer) {
   glFogfv(GL_FOG_COLOR, color);
   glHint(GL_FOG_HINT, GL_NICEST);
   if (has_fog_distance_) {
-    GLint distance =
-        fog.FogDistance() == fdEyeRadial ? GL_EYE_RADIAL_NV : GL_EYE_PLANE_ABSOLUTE_NV;
+    GLint distance = fog.FogDistance() == fdEyeRadial ? GL_EYE_RADIAL_NV : GL_EYE_PLANE_ABSOLUTE_NV;
     glFogi(GL_FOG_DISTANCE_MODE_NV, distance);
   }
 }
@@ -384,7 +384,8 @@ void TGLRenderer::RenderChildren(TGLBaseSceneObject& object, const TMatrix& worl
       std::stable_sort(depth_scratch_.begin() + static_cast<ptrdiff_t>(base), depth_scratch_.end(),
                        [](const auto& a, const auto& b) { return a.first > b.first; });
       std::vector<TGLBaseSceneObject*> order;
-      for (size_t i = base; i < depth_scratch_.size(); ++i) order.push_back(depth_scratch_[i].second);
+      for (size_t i = base; i < depth_scratch_.size(); ++i)
+        order.push_back(depth_scratch_[i].second);
       depth_scratch_.resize(base);
       for (TGLBaseSceneObject* child : order) RenderObject(*child, world, rci);
       break;

@@ -41,7 +41,8 @@ class RenderFixture {
     viewer->Render();
     platform::read_frame(frame, width, height);
     const char* dir = std::getenv("KARMUND_RENDER_SHOTS");
-    if (dir && !name.empty()) platform::headless::write_png(std::string(dir) + "/" + name + ".png", frame, width, height);
+    if (dir && !name.empty())
+      platform::headless::write_png(std::string(dir) + "/" + name + ".png", frame, width, height);
   }
 
   Pixel At(int x, int y) const {
@@ -49,7 +50,8 @@ class RenderFixture {
     const uint8_t* p = &frame[(static_cast<size_t>(y) * width + x) * 4];
     return {p[0], p[1], p[2], p[3]};
   }
-  // Pixels whose colour sum exceeds `threshold`, inside and outside a rectangle [x0, x1) x [y0, y1).
+  // Pixels whose colour sum exceeds `threshold`, inside and outside a rectangle [x0, x1) x [y0,
+  // y1).
   int Lit(int x0, int y0, int x1, int y1, int threshold = 30) const {
     int n = 0;
     for (int y = y0; y < y1; ++y)
