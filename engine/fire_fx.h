@@ -150,14 +150,12 @@ class TGLBFireFX : public TGLObjectPostEffect {
   std::string pending_manager_name_;
 };
 
-// The first component named `name` of class T among everything the topmost owner of `from`
-// owns, searched depth first; null when there is none. Effects resolve their stored managers
-// with it once the form has loaded.
+// The first component named `name` of class T on the form that holds `object`, searched depth
+// first from the topmost owner of the object (or of its scene); null when there is none.
+// Effects resolve their stored managers with it once the form has loaded.
 template <class T>
-T* find_form_component(const TComponent* from, const std::string& name) {
-  const TComponent* root = from;
-  while (root && root->Owner()) root = root->Owner();
-  if (!root || name.empty()) return nullptr;
+T* find_form_component(const TGLBaseSceneObject* object, const std::string& name) {
+  if (!object || name.empty()) return nullptr;
   struct Walk {
     static T* in(const TComponent* c, const std::string& n) {
       for (TComponent* child : c->Components()) {
@@ -167,6 +165,14 @@ T* find_form_component(const TComponent* from, const std::string& name) {
       }
       return nullptr;
     }
+    static const TComponent* top(const TComponent* c) {
+      while (c && c->Owner()) c = c->Owner();
+      return c;
+    }
   };
-  return Walk::in(root, name);
+  const TComponent* root = Walk::top(object);
+  if (T* found = Walk::in(root, name)) return found;
+  // Objects made under the scene's roots are owned by the tree, not by the form.
+  const TComponent* scene_root = object->Scene() ? Walk::top(object->Scene()) : nullptr;
+  return scene_root && scene_root != root ? Walk::in(scene_root, name) : nullptr;
 }

@@ -34,7 +34,8 @@ class TGLProxyObject : public TGLBaseSceneObject {
   // The master's geometry at our place, then its children (engine/render_objects.cpp).
   void Render(TGLRenderContextInfo& rci) override;
   void EmitGeometry(TGLRenderContextInfo& rci) override;
-  bool IsBlended() override { return master_ && master_->IsBlended(); }
+  // As blended as the master it shows (a chain that comes back to us is not).
+  bool IsBlended() override;
 
   // Set while the proxy draws its master, so a proxy reached again through it draws nothing.
   bool Rendering() const { return rendering_; }

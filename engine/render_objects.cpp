@@ -29,6 +29,14 @@ void TGLProxyObject::Render(TGLRenderContextInfo& rci) {
   rendering_ = false;
 }
 
+bool TGLProxyObject::IsBlended() {
+  if (rendering_ || !master_) return false;
+  rendering_ = true;
+  bool blended = master_->IsBlended();
+  rendering_ = false;
+  return blended;
+}
+
 void TGLProxyObject::EmitGeometry(TGLRenderContextInfo& rci) {
   if (rendering_ || !master_) return;
   rendering_ = true;

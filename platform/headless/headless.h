@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct Config {
   int64_t max_frames = -1;  // stop after this many frames (-1: until the game ends)
   std::vector<ScriptEvent> events;
   bool render = true;  // create an offscreen GL context (OSMesa)
+  // Runs after each finished frame, when read_frame has it (the runner's screenshots).
+  std::function<void()> frame_shown;
 };
 // Resets the whole backend (clock, queues, key state, window, errors) and applies `config`.
 void configure(const Config& config);

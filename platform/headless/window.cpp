@@ -95,6 +95,7 @@ void swap_buffers() {
     std::memcpy(b.last_frame.data() + static_cast<size_t>(y) * row,
                 b.color.data() + static_cast<size_t>(b.height - 1 - y) * row, row);
   }
+  if (b.config.frame_shown) b.config.frame_shown();
 }
 
 bool read_frame(std::vector<uint8_t>& rgba, int& width, int& height) {
