@@ -4,16 +4,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 
+#include "engine/hud_text.h"
 #include "game/data.h"
 #include "game/form/form1.h"
 #include "game/program.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/png_writer.h"
 #include "platform/platform.h"
 
 using nlohmann::json;
@@ -25,12 +28,14 @@ struct Options {
   std::string input;
   std::string dump;
   std::string audio;
+  std::string shots;
+  int64_t shot_every = 1;
   platform::headless::Config config;
 };
 
 const char* const kUsage =
     "usage: karmund-headless [--workdir DIR] [--frames N] [--dt S] [--input FILE] [--dump FILE]\n"
-    "                        [--audio FILE]\n"
+    "                        [--audio FILE] [--shots DIR [--shot-every K]]\n"
     "  --workdir DIR  the game's working directory (modely/, data/); default: here\n"
     "  --frames N     stop after N frames; default: until the game ends\n"
     "  --dt S         virtual seconds per frame; default 1/60\n"
@@ -39,7 +44,10 @@ const char* const kUsage =
     "  --dump FILE    JSON at the end: frame, how it ended, errors, game state, named objects\n"
     "  --audio FILE   the run's sound through SDL's disk driver into FILE: raw signed 16-bit\n"
     "                 little-endian stereo at 44100 Hz, written in real time (without it the\n"
-    "                 run is silent)\n";
+    "                 run is silent)\n"
+    "  --shots DIR    PNG pictures of the frames into DIR, named frame_NNNNNN.png by frame\n"
+    "  --shot-every K one picture per K frames (the first frame shown from each multiple of\n"
+    "                 K on); default 1\n";
 
 int usage(const std::string& problem) {
   std::cerr << "karmund-headless: " << problem << "\n" << kUsage;
@@ -114,11 +122,51 @@ json state_json() {
   };
 }
 
+// HUD texts hold Windows-1250 bytes, the font's code page; JSON wants UTF-8.
+std::string cp1250_to_utf8(const std::string& text) {
+  std::string out;
+  for (char ch : text) {
+    uint32_t c = platform::cp1250_to_unicode(static_cast<uint8_t>(ch));
+    if (c == 0 && ch != 0) c = '?';
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 // Sprites add their size; HUD texts their text.
 void describe_extra(const TGLBaseSceneObject& o, json& entry) {
   if (auto* sprite = dynamic_cast<const TGLSprite*>(&o)) {
     entry["width"] = sprite->Width();
     entry["height"] = sprite->Height();
+  }
+  if (auto* text = dynamic_cast<const TGLHUDText*>(&o))
+    entry["text"] = cp1250_to_utf8(text->Text());
+}
+
+// --shots: after each shown frame, a picture once per K frames; a failed write stops them.
+void take_shot(const std::string& dir, int64_t every, int64_t& next_due) {
+  int64_t frame = platform::headless::frame();
+  if (dir.empty() || frame < next_due) return;
+  next_due = (frame / every + 1) * every;
+  std::vector<uint8_t> rgba;
+  int w = 0, h = 0;
+  if (!platform::read_frame(rgba, w, h)) return;
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frame));
+  try {
+    platform::headless::write_png(dir + name, rgba, w, h);
+  } catch (const std::exception& e) {
+    std::cerr << "karmund-headless: " << e.what() << "; no more pictures\n";
+    next_due = INT64_MAX;
   }
 }
 
@@ -183,6 +231,11 @@ int main(int argc, char** argv) {
       options.dump = value;
     } else if (arg == "--audio") {
       options.audio = value;
+    } else if (arg == "--shots") {
+      options.shots = value;
+    } else if (arg == "--shot-every") {
+      if (!parse_number(value, number) || number < 1) return usage("bad --shot-every " + value);
+      options.shot_every = static_cast<int64_t>(number);
     } else {
       return usage("unknown option " + arg);
     }
@@ -199,12 +252,20 @@ int main(int argc, char** argv) {
       return usage(options.input + ": " + e.what());
     }
   }
-  for (std::string* path : {&options.dump, &options.audio}) {
+  for (std::string* path : {&options.dump, &options.audio, &options.shots}) {
     char cwd[4096];
     if (!path->empty() && (*path)[0] != '/' && ::getcwd(cwd, sizeof cwd))
       *path = std::string(cwd) + "/" + *path;
   }
+  if (!options.shots.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(options.shots, error);
+    if (error) return usage("cannot make " + options.shots);
+  }
   if (::chdir(options.workdir.c_str()) != 0) return usage("cannot enter " + options.workdir);
+  int64_t next_shot = 0;
+  if (!options.shots.empty())
+    options.config.frame_shown = [&] { take_shot(options.shots, options.shot_every, next_shot); };
 
   platform::init();
   platform::headless::configure(options.config);
