@@ -110,7 +110,7 @@ void TGLRenderer::RenderFrame(TGLSceneBuffer& buffer, TGLRenderContextInfo& rci)
   glClearColor(bg.X, bg.Y, bg.Z, bg.W);
   glClearDepth(1.0);
   glDepthMask(GL_TRUE);
-  glDisable(GL_SCISSOR_TEST);
+  // The platform's scissor box keeps this clear off the letterbox bars.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   if (!rci.camera || !rci.scene) return;
 
