@@ -78,6 +78,8 @@ void TGLBFireFX::Render(TGLRenderContextInfo& rci) {
     const TFireParticle& p = m.Particles(entry.second);
     float life = p.LifeLength != 0 ? p.LifeLength : 1;
     float alpha = p.Alpha * p.TimeToLive / (life * life);
+    // Too faint to change an 8-bit pixel even at its centre: not worth the fill.
+    if (alpha < 0.5f / 255) continue;
     TAffineVector c = to_affine(p.Position);
     TGLParticleVertex centre{c.X, c.Y, c.Z, inner.X, inner.Y, inner.Z, alpha};
     for (int k = 0; k < kRim; ++k) {
