@@ -106,6 +106,8 @@ std::vector<uint8_t> resample(const std::vector<uint8_t>& rgba, int w, int h, in
 unsigned TGLRenderer::upload(std::vector<uint8_t> rgba, int width, int height, int magFilter,
                              int minFilter, int wrapS, int wrapT, bool* transparent) {
   ++uploads_;
+  // A short picture is padded rather than read past its end.
+  rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
   // GL counts rows from the bottom: the picture's last row goes first, so t = 0 is its foot.
   size_t row = static_cast<size_t>(width) * 4;
   std::vector<uint8_t> tmp(row);
