@@ -6,29 +6,25 @@
 #include <string>
 
 #include "engine/actor.h"
+#include "engine/bitmap_font.h"
 #include "engine/cadencer.h"
 #include "engine/camera.h"
 #include "engine/collision.h"
 #include "engine/dummy_cube.h"
+#include "engine/fire_fx.h"
 #include "engine/full_screen_viewer.h"
+#include "engine/hud_sprite.h"
+#include "engine/hud_text.h"
 #include "engine/light_source.h"
 #include "engine/material_library.h"
 #include "engine/mesh.h"
+#include "engine/particle_fx.h"
 #include "engine/scene_object.h"
 #include "engine/sky_dome.h"
-#include "engine/sprite.h"
 #include "platform/platform.h"
 #include "sound/dx_sound.h"
 #include "sound/media_player.h"
 #include "sound/wave_list.h"
-
-// The HUD, font and effect classes; include their engine headers where they are used.
-class TGLHUDSprite;
-class TGLHUDText;
-class TGLWindowsBitmapFont;
-class TGLFireFXManager;
-class TGLPolygonPFXManager;
-class TGLParticleFXRenderer;
 
 // The form's own window settings. The game draws in the viewer's window, so these are kept
 // only as the form stores them.
@@ -148,9 +144,7 @@ class TForm1 : public TComponent {
   TGLHUDSprite* havarie = nullptr;
   TGLHUDSprite* super = nullptr;
   TGLHUDText* dole = nullptr;
-  // The last monster's strength bar (a HUD sprite; declared by its sprite base until the HUD
-  // classes are in).
-  TGLSprite* max = nullptr;
+  TGLHUDSprite* max = nullptr;  // the last monster's strength bar
   TGLFreeForm* bonus = nullptr;
   TGLHUDSprite* menustart = nullptr;
   TGLHUDSprite* obrazovka = nullptr;
@@ -182,6 +176,7 @@ class TForm1 : public TComponent {
 
  private:
   void compose();
+  void compose_materials();
 };
 
 extern TForm1* Form1;
