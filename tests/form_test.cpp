@@ -783,3 +783,31 @@ TEST_F(FormPictureTest, PlayHudShowsAlongTheTop) {
   EXPECT_GT(Lit(565, 22, 595, 42), 50) << "a heart at (580, 32)";
   EXPECT_GT(Lit(380, 450, 560, 470), 20) << "the help line at (470, 460)";
 }
+
+TEST_F(FormPictureTest, CursorIsSeeThroughWhereItsPictureIsBlack) {
+  form->menustart->SetVisible(true);
+  form->kur->Position().SetPoint(320, 300, 0);
+  form->kur2->Position().SetPoint(320, 300, 0);
+  form->kur2->SetVisible(false);
+  Draw("form_no_cursor");
+  std::vector<uint8_t> before = frame;
+  form->kur->SetVisible(true);
+  Draw("form_cursor");
+  auto same = [&](int x, int y) {
+    size_t i = (static_cast<size_t>(y) * width + x) * 4;
+    return frame[i] == before[i] && frame[i + 1] == before[i + 1] && frame[i + 2] == before[i + 2];
+  };
+  EXPECT_TRUE(same(307, 287)) << "a black corner of the cursor shows the title behind it";
+  EXPECT_TRUE(same(333, 313));
+  EXPECT_FALSE(same(320, 300) && same(320, 288)) << "the reticle itself is drawn";
+}
+
+TEST_F(FormPictureTest, StrengthBarIsGreen) {
+  form->full->SetCamera(form->camera);
+  form->menuvrch->SetVisible(true);
+  Draw("form_strength");
+  size_t i = (static_cast<size_t>(130) * width + 320) * 4;
+  EXPECT_GT(frame[i + 1], 200) << "green";
+  EXPECT_LT(frame[i], 40);
+  EXPECT_LT(frame[i + 2], 40);
+}

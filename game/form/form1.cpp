@@ -508,8 +508,10 @@ void TForm1::compose() {
   dole = text(form, *menuvrch, "dole", 470, 460, GLWindowsBitmapFont1, "P=pause  ESC= konec hry",
               {0, 1, 1, 1});
   dole->Scale().SetVector(0.7f, 0.7f, 0.7f);
+  // A plain green bar, unlit like the picture sprites look.
   max = sprite(form, *menuvrch, "max", 320, 130, 600, 8);
   max->Material().FrontProperties().Diffuse().SetColor(kGreen);
+  max->Material().SetMaterialOptions(moNoLighting);
 
   bonus = textured(objects, "bonus");
   turned(*bonus);
@@ -530,13 +532,18 @@ void TForm1::compose() {
   kur = place<TGLHUDSprite>(form, *menustart, "kur");
   kur->SetVisible(false);
   kur->SetSize(30, 30);
+  // The cursor's picture as it is, its black see-through (a decal would show the lit colour
+  // there).
   kur->Material().SetBlendingMode(bmTransparency);
   kur->Material().Texture().SetImageAlpha(tiaSuperBlackTransparent);
+  kur->Material().Texture().SetTextureMode(tmReplace);
   stored_texture(kur->Material(), "kur");
-  // The highlight is a white ring tinted yellow, added over the menu.
+  // The highlight is a white ring tinted yellow, added over the menu; unlit, so the yellow is
+  // the one seen whatever light the scene has.
   kur2 = place<TGLHUDSprite>(form, *kur, "kur2");
   kur2->SetSize(30, 30);
   kur2->Material().FrontProperties().Diffuse().SetColor(kYellow);
+  kur2->Material().SetMaterialOptions(moNoLighting);
   kur2->Material().SetBlendingMode(bmAdditive);
   kur2->Material().Texture().SetTextureMode(tmModulate);
   stored_texture(kur2->Material(), "kur2");
