@@ -76,6 +76,9 @@ void clearGameState();
 // The ship, firing, lives and HUD procedures of the play frame, in the order the frame loop
 // calls them (game/data.cpp).
 
+// The five shot pools of 20 proxies under `cek`, made once at start-up.
+void createShotPools();
+
 // Steering (arrows or W, A, S, D, each held group costing fuel), P to pause, Space or Ctrl to
 // fire from the five shot pools at the rhythm of the turrets shown.
 void readFlightControls();
@@ -101,4 +104,6 @@ void armWeapons4();
 void armWeapons5();
 // Re-arms the ship for `weaponLevel` (the arming, `fireWave`, the firing sound) and clears
 // `weaponChanged`.
-void rearm_ship();
+void rearmShip();
+// Every shot of the five pools hidden at Y = -1000.
+void parkAllShots();

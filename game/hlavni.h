@@ -4,5 +4,5 @@
 // The game's regular end: close the form, switch the viewer off, halt the process.
 [[noreturn]] void endProgram();
 
-// The five shot pools of 20 proxies under `cek`, made once at start-up.
-void createShotPools();
+// Stops waves 1 to 10 with all their copies (the explosion, wave 0, sounds on).
+void stopAllWaves();

@@ -224,7 +224,8 @@ void TForm1::compose() {
   compose_materials();
 
   CollisionManager1 = component<TCollisionManager>(form, "CollisionManager1");
-  // OnCollision kolize: wired once the handler is in.
+  CollisionManager1->OnCollision = [this](TComponent* s, TGLBaseSceneObject* o1,
+                                          TGLBaseSceneObject* o2) { kolize(s, o1, o2); };
 
   DXSound1 = component<TDXSound>(form, "DXSound1");
   DXSound1->SetAutoInitialize(true);
@@ -246,7 +247,7 @@ void TForm1::compose() {
   hudba->SetVisible(false);
   hudba->SetAutoOpen(false);
   hudba->SetAutoRewind(true);
-  // OnNotify notify: wired once the handler is in.
+  hudba->OnNotify = [this](TComponent* s) { notify(s); };
 
   // Effect managers; their references are scene objects, set once the tree stands.
   raketa_hori = component<TGLFireFXManager>(form, "raketa_hori");
