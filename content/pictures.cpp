@@ -150,13 +150,24 @@ Image warning_picture() {
 }
 
 Image super_picture() {
-  Image img(100, 59, rgb(0, 0, 0));
-  img.round_rect(2, 6, 98, 53, 10, rgb(0.45f, 0.2f, 0.0f));
-  img.round_rect(4, 8, 96, 51, 8, rgb(0.9f, 0.55f, 0.05f));
-  img.round_rect(7, 11, 93, 30, 6, rgb(1, 0.8f, 0.3f, 0.5f));
+  // Drawn opaque over the play screen, so the banner fills its whole rectangle: a gold plate
+  // with square corners and a dark rim, no black around it.
+  const int w = 100, h = 59;
+  Image img(w, h);
+  img.generate([&](float x, float y) {
+    float t = y / static_cast<float>(h);
+    Rgba c = mix(rgb(1.0f, 0.78f, 0.2f), rgb(0.75f, 0.3f, 0.02f), t);
+    // Rays from the middle, so the plate shines.
+    float a = std::atan2(y - h / 2.0f, x - w / 2.0f);
+    float ray = 0.5f + 0.5f * std::cos(a * 12);
+    return mix(c, rgb(1, 0.92f, 0.55f), 0.22f * ray * ray);
+  });
+  img.frame_rect(0, 0, w, h, 0, 3, rgb(0.45f, 0.16f, 0.0f));
+  img.frame_rect(3, 3, w - 3, h - 3, 0, 1.2f, rgb(1, 0.95f, 0.7f, 0.9f));
+  img.fill_rect(6, 6, w - 6, 22, rgb(1, 1, 0.9f, 0.18f));
   TextStyle s;
   s.size = 19;
-  s.colour = rgb(1, 1, 0.85f);
+  s.colour = rgb(1, 1, 0.88f);
   s.outline = rgb(0.35f, 0.1f, 0);
   draw_text(img, "SUPER!", 50, 37, s, Align::centre);
   return img;

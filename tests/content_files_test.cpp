@@ -124,6 +124,22 @@ TEST(ContentFiles, PicturesDecodeAtTheirSizes) {
   EXPECT_GT(px(15, 15)[0], 200) << "the centre dot shows";
 }
 
+TEST(ContentFiles, SuperBannerFillsItsWholeRectangle) {
+  // The banner is drawn opaque over the play screen: a black border or corner would show there.
+  platform::Picture p = platform::decode_bmp(file("form/super.bmp"));
+  ASSERT_EQ(p.width, 100);
+  ASSERT_EQ(p.height, 59);
+  int darkest = 255 * 3;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) {
+      const uint8_t* c = &p.rgba[(static_cast<size_t>(y) * p.width + x) * 4];
+      int sum = c[0] + c[1] + c[2];
+      bool edge = x < 2 || y < 2 || x >= p.width - 2 || y >= p.height - 2;
+      if (edge) darkest = std::min(darkest, sum);
+    }
+  EXPECT_GT(darkest, 60) << "every pixel of the banner's rim is painted";
+}
+
 TEST(ContentFiles, MaterialLibraryHoldsM0ToM14InOrderWithTextures) {
   TGLMaterialLibrary lib;
   lib.LoadFromBytes(file("data/data.mat"));
