@@ -42,8 +42,12 @@ void write_whole(const std::filesystem::path& path, const Bytes& data) {
 void build(const std::string& outdir, int threads,
            const std::function<bool(const std::string&)>& filter, std::ostream* log) {
   std::vector<Product> todo;
-  for (Product& p : all_products())
-    if (!filter || filter(p.path)) todo.push_back(std::move(p));
+  for (Product& p : all_products()) {
+    if (filter && !filter(p.path)) continue;
+    if (p.keep_existing && std::filesystem::exists(std::filesystem::path(outdir) / p.path))
+      continue;
+    todo.push_back(std::move(p));
+  }
   std::stable_sort(todo.begin(), todo.end(),
                    [](const Product& a, const Product& b) { return a.cost > b.cost; });
 

@@ -1,5 +1,5 @@
 // The generator's products: every file of the game's working directory and of the form's stored
-// assets, each made by a function of its own, and the build that writes them all.
+// assets, each made by a function of its own, and the build that writes them.
 #pragma once
 
 #include <functional>
@@ -15,6 +15,9 @@ struct Product {
   std::string path;  // relative to the output folder, with "/" ("modely/lod.3ds")
   std::function<Bytes()> make;
   int cost = 1;  // rough relative cost; the build starts the dear ones first
+  // A file the game rewrites (the player's progress): made only where there is none yet, so a
+  // rebuild keeps what the player reached.
+  bool keep_existing = false;
 };
 
 // Every product, in a fixed order.
@@ -28,7 +31,8 @@ struct FormAsset {
 std::vector<FormAsset> form_assets();
 
 // Makes the products whose path passes `filter` (all when empty) and writes them under `outdir`,
-// creating folders, with `threads` workers. Throws on the first failure.
+// creating folders, with `threads` workers; a product kept when it exists is left alone then.
+// Throws on the first failure.
 void build(const std::string& outdir, int threads,
            const std::function<bool(const std::string&)>& filter = {}, std::ostream* log = nullptr);
 

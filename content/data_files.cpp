@@ -7,7 +7,8 @@
 namespace content {
 
 void add_data_products(std::vector<Product>& out) {
-  out.push_back({"data/volno.dtt", []() { return Bytes{'1', '\r', '\n'}; }});
+  // Only level 1 open; the game records each level reached here, so a rebuild keeps the file.
+  out.push_back({"data/volno.dtt", []() { return Bytes{'1', '\r', '\n'}; }, 1, true});
   out.push_back({"form/index.txt", []() {
                    std::string s;
                    for (const FormAsset& a : form_assets()) s += a.name + " " + a.file + "\n";

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -68,6 +70,21 @@ TEST(ContentFiles, EveryFileTheGameLoadsIsThere) {
   for (const content::Product& p : content::all_products()) made.insert(p.path);
   for (const std::string& w : wanted) EXPECT_TRUE(made.count(w)) << w;
   EXPECT_EQ(file("data/volno.dtt"), (std::vector<uint8_t>{'1', '\r', '\n'}));
+}
+
+TEST(ContentFiles, RebuildKeepsThePlayersProgress) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                              ("karmund-content-progress-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  auto only_progress = [](const std::string& p) { return p == "data/volno.dtt"; };
+  content::build(dir.string(), 1, only_progress);
+  EXPECT_EQ(content_test::read(dir / "data/volno.dtt"), (std::vector<uint8_t>{'1', '\r', '\n'}))
+      << "a new working directory opens level 1 only";
+  std::ofstream(dir / "data/volno.dtt", std::ios::binary) << "4\r\n";
+  content::build(dir.string(), 1, only_progress);
+  EXPECT_EQ(content_test::read(dir / "data/volno.dtt"), (std::vector<uint8_t>{'4', '\r', '\n'}))
+      << "a rebuild keeps the level the player reached";
+  std::filesystem::remove_all(dir);
 }
 
 TEST(ContentFiles, FormIndexListsEveryStoredAsset) {
