@@ -27,6 +27,12 @@ std::vector<Product> all_products() {
   return out;
 }
 
+bool in_working_dir(const std::string& path) {
+  return path.rfind("modely/", 0) == 0 || path.rfind("data/", 0) == 0;
+}
+
+bool stored_with_form(const std::string& path) { return path.rfind("form/", 0) == 0; }
+
 namespace {
 
 void write_whole(const std::filesystem::path& path, const Bytes& data) {

@@ -30,6 +30,11 @@ struct FormAsset {
 };
 std::vector<FormAsset> form_assets();
 
+// The two halves of the products: the game's working directory holds only modely/ and data/;
+// the form's stored assets (form/) are compiled into the game and never go there.
+bool in_working_dir(const std::string& path);
+bool stored_with_form(const std::string& path);
+
 // Makes the products whose path passes `filter` (all when empty) and writes them under `outdir`,
 // creating folders, with `threads` workers; a product kept when it exists is left alone then.
 // Throws on the first failure.

@@ -19,7 +19,7 @@ void add_data_products(std::vector<Product>& out) {
 std::vector<FormAsset> form_assets() {
   std::vector<FormAsset> out;
   for (Product& p : all_products()) {
-    if (p.path.rfind("form/", 0) != 0 || p.path == "form/index.txt") continue;
+    if (!stored_with_form(p.path) || p.path == "form/index.txt") continue;
     std::string file = p.path.substr(5);
     out.push_back({file.substr(0, file.find('.')), file});
   }

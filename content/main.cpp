@@ -1,5 +1,6 @@
-// karmund-content: "build OUTDIR" writes the game's working directory and the form's stored
-// assets; "inspect FILE" prints what the engine's readers make of a data file.
+// karmund-content: "build OUTDIR" writes the game's working directory (modely/ and data/),
+// "form OUTDIR" the form's stored assets (OUTDIR/form/, compiled into the game by its build);
+// "inspect FILE" prints what the engine's readers make of a data file.
 #include <chrono>
 #include <cstring>
 #include <exception>
@@ -17,7 +18,8 @@ namespace {
 
 int usage() {
   std::cerr
-      << "usage: karmund-content build OUTDIR [-v]\n"
+      << "usage: karmund-content build OUTDIR [-v]   (the working directory: modely/, data/)\n"
+         "       karmund-content form OUTDIR [-v]    (the form's stored assets: OUTDIR/form/)\n"
          "       karmund-content inspect FILE\n"
          "       karmund-content preview OUTDIR   (PNG pictures of the levels and textures)\n";
   return 2;
@@ -28,11 +30,13 @@ int usage() {
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
   const std::string verb = argv[1];
-  if (verb == "build") {
+  if (verb == "build" || verb == "form") {
     bool verbose = argc > 3 && std::strcmp(argv[3], "-v") == 0;
     auto start = std::chrono::steady_clock::now();
     try {
-      content::build(argv[2], 2, {}, verbose ? &std::cout : nullptr);
+      content::build(argv[2], 2,
+                     verb == "build" ? content::in_working_dir : content::stored_with_form,
+                     verbose ? &std::cout : nullptr);
     } catch (const std::exception& e) {
       std::cerr << "karmund-content: " << e.what() << "\n";
       return 1;

@@ -87,6 +87,33 @@ TEST(ContentFiles, RebuildKeepsThePlayersProgress) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(ContentFiles, WorkingDirectoryAndStoredAssetsAreApart) {
+  // The working directory gets modely/ and data/ only; the form's assets are compiled in.
+  size_t working = 0, stored = 0;
+  for (const content::Product& p : content::all_products()) {
+    EXPECT_NE(content::in_working_dir(p.path), content::stored_with_form(p.path)) << p.path;
+    working += content::in_working_dir(p.path);
+    stored += content::stored_with_form(p.path);
+  }
+  EXPECT_GT(working, 50u);
+  EXPECT_GT(stored, 40u);
+  EXPECT_TRUE(content::stored_with_form("form/index.txt"));
+  for (const content::FormAsset& a : content::form_assets())
+    EXPECT_FALSE(content::in_working_dir("form/" + a.file)) << a.file;
+  // A build of the working directory's files writes no form/ folder.
+  std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                              ("karmund-content-working-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  content::build(dir.string(), 2, [](const std::string& p) {
+    return content::in_working_dir(p) && p.rfind("modely/", 0) != 0 && p != "data/hra.mp3";
+  });
+  std::set<std::string> top;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    top.insert(e.path().filename().string());
+  EXPECT_EQ(top, (std::set<std::string>{"data"}));
+  std::filesystem::remove_all(dir);
+}
+
 TEST(ContentFiles, FormIndexListsEveryStoredAsset) {
   // Only the stored assets are made for this one.
   content::build(content_test::out_dir().string(), 2,

@@ -1,5 +1,6 @@
-# Build step: runs the content generator and writes the C++ source that compiles the form's
-# stored assets (OUT/content/form/*, listed in form/index.txt) into the program.
+# Build step: runs the content generator's "form" verb, which makes only the form's stored assets
+# (OUT/content/form/*, listed in form/index.txt), and writes the C++ source that compiles them
+# into the program.
 #   cmake -DCONTENT=<karmund-content> -DOUT=<folder> -DSOURCE=<generated .cpp> -P stored_assets.cmake
 # The source is rewritten only when an asset changed, so an unchanged generator output
 # recompiles nothing.
@@ -13,10 +14,10 @@ if(DEFINED ENV{ASAN_OPTIONS})
 else()
   set(ENV{ASAN_OPTIONS} "detect_leaks=0")
 endif()
-execute_process(COMMAND "${CONTENT}" build "${generated}"
+execute_process(COMMAND "${CONTENT}" form "${generated}"
   RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
 if(NOT status EQUAL 0)
-  message(FATAL_ERROR "karmund-content build failed (${status}): ${errors}")
+  message(FATAL_ERROR "karmund-content form failed (${status}): ${errors}")
 endif()
 set(index "${generated}/form/index.txt")
 if(NOT EXISTS "${index}")
