@@ -334,9 +334,15 @@ void TGLRenderer::RenderObject(TGLBaseSceneObject& object, const TMatrix& parent
                                TGLRenderContextInfo& rci) {
   if (!object.Visible()) return;
   bool hud = is_hud_object(object);
-  if (hud != in_hud_pass_) {
-    // HUD trees wait for the last pass; whatever is not HUD inside them is not drawn there.
-    if (hud) hud_queue_.push_back(&object);
+  if (hud && !in_hud_pass_) {
+    // HUD trees wait for the last pass.
+    hud_queue_.push_back(&object);
+    return;
+  }
+  if (!hud && in_hud_pass_) {
+    // A 3D object inside a HUD tree is not drawn there, but HUD objects under it still are;
+    // they ignore their parents' places, so no matrix is handed down.
+    if (rci.drawChildren && object.Count() > 0) RenderChildren(object, identity_matrix(), rci);
     return;
   }
   TMatrix world = matrix_multiply(object.LocalMatrix(), parentWorld);

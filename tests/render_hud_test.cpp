@@ -78,6 +78,21 @@ TEST(RenderHUDSprite, ChildPlacedByItsOwnPosition) {
   EXPECT_EQ(f.LitTotal(), 0) << "hiding the parent hides the child too";
 }
 
+TEST(RenderHUDSprite, ShowsUnderA3DObjectInsideAHUDTree) {
+  RenderFixture f(160, 120);
+  TGLHUDSprite* bar = make_hud(f, f.scene->Objects(), 100, 60, 20, 20, {0, 0, 1, 1});
+  auto* group = bar->CreateChild<TGLDummyCube>();
+  group->Position().SetPoint(500, 500, 0);
+  make_hud(f, *group, 30, 20, 6, 6, {1, 0, 0, 1});
+  f.Draw("hud_under_3d");
+  EXPECT_EQ(f.At(100, 60).b, 255);
+  EXPECT_EQ(f.At(30, 20).r, 255) << "the HUD sprite under the dummy cube shows at its own place";
+  EXPECT_EQ(f.Lit(27, 17, 33, 23), 36);
+  group->SetVisible(false);
+  f.Draw();
+  EXPECT_EQ(f.At(30, 20).sum(), 0) << "a hidden 3D parent still hides its subtree";
+}
+
 TEST(RenderHUDSprite, IgnoresTheCameraAndThe3DParents) {
   RenderFixture f(160, 120);
   auto* holder = f.scene->Objects().CreateChild<TGLDummyCube>();
