@@ -65,7 +65,10 @@ void TGLCustomBitmapFont::RenderString(TGLRenderContextInfo& rci, const std::str
   renderer.ApplyPlain(bmTransparency, false, false, rci);
   bool linear_min = min_filter_ != miNearest && min_filter_ != miNearestMipmapNearest &&
                     min_filter_ != miNearestMipmapLinear;
-  if (!renderer.BindPicture(this, glyphs_revision_, glyphs_, mag_filter_ == maLinear, linear_min))
+  // The glyph alpha rule is applied to the uploaded copy, so changing it never loses the
+  // picture's own alpha.
+  if (!renderer.BindPicture(this, glyphs_revision_, glyphs_, mag_filter_ == maLinear, linear_min,
+                            glyphs_alpha_))
     return;
   glEnable(GL_TEXTURE_2D);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

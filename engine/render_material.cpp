@@ -184,7 +184,8 @@ bool TGLRenderer::BindTexture(const TGLTexture& texture, bool* transparent) {
 }
 
 bool TGLRenderer::BindPicture(const TComponent* owner, uint64_t revision,
-                              const platform::Picture& picture, bool linearMag, bool linearMin) {
+                              const platform::Picture& picture, bool linearMag, bool linearMin,
+                              TGLTextureImageAlpha alpha) {
   if (picture.width <= 0 || picture.height <= 0 ||
       picture.rgba.size() < static_cast<size_t>(picture.width) * picture.height * 4)
     return false;
@@ -199,7 +200,9 @@ bool TGLRenderer::BindPicture(const TComponent* owner, uint64_t revision,
     watch(owner);
     it = pictures_.emplace(owner, Texture{}).first;
   }
-  it->second.name = upload(picture.rgba, picture.width, picture.height,
+  std::vector<uint8_t> rgba = picture.rgba;
+  apply_image_alpha(rgba, alpha);
+  it->second.name = upload(std::move(rgba), picture.width, picture.height,
                            linearMag ? GL_LINEAR : GL_NEAREST, linearMin ? GL_LINEAR : GL_NEAREST,
                            GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE, &it->second.transparent);
   it->second.revision = revision;

@@ -53,9 +53,10 @@ class TGLRenderer {
   // Binds the texture, uploading it when it is new here or marked changed; false without a
   // picture. `transparent` tells whether some texel is not fully opaque.
   bool BindTexture(const TGLTexture& texture, bool* transparent = nullptr);
-  // The same for a picture someone else owns (the font's glyphs), rebuilt when `revision` moves.
+  // The same for a picture someone else owns (the font's glyphs), rebuilt when `revision` moves;
+  // the alpha rule is applied to the uploaded copy.
   bool BindPicture(const TComponent* owner, uint64_t revision, const platform::Picture& picture,
-                   bool linearMag, bool linearMin);
+                   bool linearMag, bool linearMin, TGLTextureImageAlpha alpha = tiaDefault);
 
   // The cache slot of an object (null until set); dropped when the object is freed or the GL
   // context is replaced.

@@ -192,6 +192,47 @@ TEST(RenderHUDText, GlyphsInsideTheirBox) {
   EXPECT_NEAR(big.x1 - big.x0, 2 * (b.x1 - b.x0), 3);
 }
 
+TEST(RenderHUDText, CustomFontAppliesItsGlyphAlphaRule) {
+  RenderFixture f(160, 120);
+  make_hud(f, f.scene->Objects(), 80, 60, 160, 120, {1, 0, 0, 1});
+  // One 8 x 8 glyph for "A": white on its left half, opaque black on its right half.
+  auto* font = make_owned<TGLCustomBitmapFont>(&f.form);
+  font->SetCharWidth(8);
+  font->SetCharHeight(8);
+  font->SetHSpace(0);
+  font->SetVSpace(0);
+  font->SetMagFilter(maNearest);
+  font->SetMinFilter(miNearest);
+  font->Ranges().Add('A', 'A');
+  platform::Picture glyph;
+  glyph.width = glyph.height = 8;
+  glyph.bits = 32;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      uint8_t v = x < 4 ? 255 : 0;
+      glyph.rgba.insert(glyph.rgba.end(), {v, v, v, 255});
+    }
+  font->SetGlyphs(glyph);
+  auto* text = f.scene->Objects().CreateChild<TGLHUDText>();
+  text->SetBitmapFont(font);
+  text->Position().SetPoint(40, 30, 0);
+  text->Scale().SetVector(4, 4, 1);
+  text->SetText("A");
+  // The glyph covers 40..71 x 30..61: white at (48, 46), black or see-through at (64, 46).
+  f.Draw();
+  EXPECT_EQ(f.At(48, 46).sum(), 765);
+  EXPECT_EQ(f.At(64, 46).sum(), 0) << "by default the picture's own alpha: opaque black";
+  font->SetGlyphsAlpha(tiaSuperBlackTransparent);
+  f.Draw("hud_custom_font_alpha");
+  EXPECT_EQ(f.At(48, 46).sum(), 765);
+  Pixel through = f.At(64, 46);
+  EXPECT_EQ(through.r, 255) << "the black texels let the red behind show";
+  EXPECT_EQ(through.g, 0);
+  font->SetGlyphsAlpha(tiaDefault);
+  f.Draw();
+  EXPECT_EQ(f.At(64, 46).sum(), 0) << "the rule works on a copy: the picture is as it was";
+}
+
 TEST(RenderHUDText, RightJustifiedEndsAtTheOrigin) {
   RenderFixture f(160, 120);
   auto* text = f.scene->Objects().CreateChild<TGLHUDText>();
