@@ -1,10 +1,13 @@
 // Materials as GL state (colours, blending, lighting, fog, culling, texture combining) and the
-// texture objects: uploaded once with ImageAlpha applied, rebuilt when the texture says so.
+// texture objects: uploaded once with ImageAlpha applied, rebuilt when the texture says so,
+// deleted when their object or library material is freed.
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
+#include "engine/material_library.h"
 #include "engine/renderer.h"
 #include "engine/scene_buffer.h"
 #include "engine/texture.h"
@@ -167,6 +170,8 @@ bool TGLRenderer::BindTexture(const TGLTexture& texture, bool* transparent) {
     } else {
       it = textures_.emplace(&texture, Texture{}).first;
     }
+    // Looked up again on every upload: a new texture may sit where a freed one was.
+    find_holder(texture, it->second);
     TGLTextureWrap wrap = texture.TextureWrap();
     GLint ws = (wrap == twBoth || wrap == twHorizontal) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     GLint wt = (wrap == twBoth || wrap == twVertical) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
@@ -181,6 +186,48 @@ bool TGLRenderer::BindTexture(const TGLTexture& texture, bool* transparent) {
   }
   if (transparent) *transparent = it->second.transparent;
   return true;
+}
+
+void TGLRenderer::find_holder(const TGLTexture& texture, Texture& entry) {
+  entry.holder = nullptr;
+  entry.lib_material = nullptr;
+  const auto* material = dynamic_cast<const TGLMaterial*>(texture.Owner());
+  if (!material) return;
+  IGLNotifyAble* owner = material->Owner();
+  if (const auto* lib_material = dynamic_cast<const TGLLibMaterial*>(owner)) {
+    entry.lib_material = lib_material;
+    entry.holder = lib_material->Library();
+  } else {
+    entry.holder = dynamic_cast<const TComponent*>(owner);
+  }
+  watch(entry.holder);
+}
+
+void TGLRenderer::sweep_library_textures() {
+  // A reloaded library frees its materials while it lives on: the textures it still has are
+  // gathered, and the entries of the others go. Libraries hold tens of materials: cheap.
+  std::vector<const TComponent*> libraries;
+  for (const auto& [texture, entry] : textures_)
+    if (entry.lib_material && entry.holder &&
+        std::find(libraries.begin(), libraries.end(), entry.holder) == libraries.end())
+      libraries.push_back(entry.holder);
+  if (libraries.empty()) return;
+  live_scratch_.clear();
+  for (const TComponent* holder : libraries) {
+    const auto* library = dynamic_cast<const TGLMaterialLibrary*>(holder);
+    if (!library) continue;
+    const TGLLibMaterials& items = library->Materials();
+    for (int32_t i = 0; i < items.Count(); ++i)
+      if (const TGLTexture* t = items[i].Material().TextureIfCreated()) live_scratch_.insert(t);
+  }
+  for (auto it = textures_.begin(); it != textures_.end();) {
+    if (it->second.lib_material && it->second.holder && !live_scratch_.count(it->first)) {
+      dead_names_.push_back(it->second.name);
+      it = textures_.erase(it);
+    } else {
+      ++it;
+    }
+  }
 }
 
 bool TGLRenderer::BindPicture(const TComponent* owner, uint64_t revision,

@@ -47,8 +47,27 @@ TGLRenderer::TGLRenderer() : watcher_(std::make_unique<Watcher>(*this)) {}
 TGLRenderer::~TGLRenderer() = default;
 
 void TGLRenderer::forget(const TComponent* owner) {
+  watched_.erase(owner);
   caches_.erase(owner);
-  pictures_.erase(owner);
+  // The GL names go at the next frame: no context need be current while objects are freed.
+  if (auto it = pictures_.find(owner); it != pictures_.end()) {
+    dead_names_.push_back(it->second.name);
+    pictures_.erase(it);
+  }
+  for (auto it = textures_.begin(); it != textures_.end();) {
+    if (it->second.holder == owner) {
+      dead_names_.push_back(it->second.name);
+      it = textures_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void TGLRenderer::delete_dead_names() {
+  if (dead_names_.empty()) return;
+  glDeleteTextures(static_cast<GLsizei>(dead_names_.size()), dead_names_.data());
+  dead_names_.clear();
 }
 
 TGLRenderCache* TGLRenderer::Cache(const TComponent* owner) const {
@@ -57,7 +76,7 @@ TGLRenderCache* TGLRenderer::Cache(const TComponent* owner) const {
 }
 
 void TGLRenderer::watch(const TComponent* owner) {
-  if (!caches_.count(owner) && !pictures_.count(owner))
+  if (owner && watched_.insert(owner).second)
     watcher_->FreeNotification(const_cast<TComponent*>(owner));
 }
 
@@ -73,6 +92,7 @@ void TGLRenderer::ensure_context() {
   textures_.clear();
   pictures_.clear();
   caches_.clear();
+  dead_names_.clear();  // they died with the old context
   GLuint marker = 0;
   glGenTextures(1, &marker);
   glBindTexture(GL_TEXTURE_2D, marker);
@@ -102,6 +122,8 @@ void TGLRenderer::ensure_context() {
 
 void TGLRenderer::RenderFrame(TGLSceneBuffer& buffer, TGLRenderContextInfo& rci) {
   ensure_context();
+  sweep_library_textures();
+  delete_dead_names();
   ++frames_;
   rci.renderer = this;
   rci.buffer = &buffer;

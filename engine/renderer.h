@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/material.h"
@@ -15,6 +16,7 @@
 #include "engine/vector_math.h"
 #include "platform/platform.h"
 
+class TGLLibMaterial;
 class TGLSceneBuffer;
 class TGLTexture;
 
@@ -69,6 +71,8 @@ class TGLRenderer {
   // Frame counters for tests and the benchmark.
   uint64_t FramesDrawn() const { return frames_; }
   uint64_t TextureUploads() const { return uploads_; }
+  // GL texture objects made for textures and pictures and not yet deleted.
+  size_t TextureObjects() const { return textures_.size() + pictures_.size() + dead_names_.size(); }
 
  private:
   TGLRenderer();
@@ -76,11 +80,21 @@ class TGLRenderer {
     unsigned name = 0;
     uint64_t revision = 0;
     bool transparent = false;
+    // Who frees the texture: the object whose own material holds it, or the library of the
+    // library material that does (`lib_material`); null when neither is known.
+    const TComponent* holder = nullptr;
+    const TGLLibMaterial* lib_material = nullptr;
   };
   class Watcher;
 
   void ensure_context();
   void forget(const TComponent* owner);
+  // Where a texture's entry is dropped from: its holder, found through its material's owner.
+  void find_holder(const TGLTexture& texture, Texture& entry);
+  // Drops the entries of library materials that a library no longer has (it was reloaded).
+  void sweep_library_textures();
+  // Deletes the GL names of freed textures (in the current context; they may go while none is).
+  void delete_dead_names();
   // Asks to hear when `owner` is freed (once per owner).
   void watch(const TComponent* owner);
   void setup_projection(TGLRenderContextInfo& rci);
@@ -101,6 +115,9 @@ class TGLRenderer {
   std::unordered_map<const TGLTexture*, Texture> textures_;
   std::unordered_map<const TComponent*, Texture> pictures_;
   std::unordered_map<const TComponent*, std::unique_ptr<TGLRenderCache>> caches_;
+  std::unordered_set<const TComponent*> watched_;
+  std::vector<unsigned> dead_names_;
+  std::unordered_set<const TGLTexture*> live_scratch_;
 
   TGLObjectsSorting inherited_sorting_ = osRenderBlendedLast;
   bool in_hud_pass_ = false;

@@ -3,6 +3,7 @@
 // dummy cubes and actors in their pose.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -307,6 +308,60 @@ TEST(RenderTexture, UploadedOnceAndRebuiltWhenChanged) {
   t.SetDisabled(true);
   f.Draw();
   EXPECT_EQ(f.At(kW / 2, kH / 2).sum(), 765);
+}
+
+TEST(RenderTexture, FreedTexturesGiveBackTheirGLObjects) {
+  RenderFixture f(kW, kH);
+  look_down_z(f, 10);
+  TGLRenderer& r = TGLRenderer::Instance();
+  f.Draw();
+  const size_t before = r.TextureObjects();
+  auto library = std::make_unique<TGLMaterialLibrary>();
+  TGLFreeForm* square = make_square(f, f.scene->Objects(), 1);
+  auto load_library = [&](uint32_t rgba) {
+    // A reload: a new material (made while the old one lives, so it gets fresh memory) takes
+    // the place of the freed one under the same name.
+    TGLLibMaterial& wall = library->Materials().Add();
+    wall.Material().SetMaterialOptions(moNoLighting);
+    TGLTexture& t = wall.Material().Texture();
+    t.Image().Assign(picture(1, 1, {rgba}));
+    t.SetTextureMode(tmReplace);
+    t.SetDisabled(false);
+    if (library->Materials().Count() > 1) library->Materials().Delete(0);
+    wall.SetName("wall");
+    square->Material().SetMaterialLibrary(library.get());
+    square->Material().SetLibMaterialName("wall");
+  };
+  load_library(0xFF0000FF);
+  f.Draw();
+  EXPECT_EQ(f.At(kW / 2, kH / 2).r, 255);
+  EXPECT_EQ(r.TextureObjects(), before + 1);
+  for (uint32_t colour : {0x00FF00FFu, 0x0000FFFFu, 0xFFFF00FFu}) {
+    load_library(colour);
+    f.Draw();
+    EXPECT_EQ(r.TextureObjects(), before + 1) << "the old library's texture was let go";
+  }
+  EXPECT_EQ(f.At(kW / 2, kH / 2).g, 255) << "the last load shows";
+  EXPECT_EQ(f.At(kW / 2, kH / 2).b, 0);
+
+  // An object's own texture goes with the object.
+  auto own = std::make_unique<TGLFreeForm>();
+  f.scene->Objects().AddChild(own.get());
+  own->Material().Texture().Image().Assign(picture(1, 1, {0xFFFFFFFF}));
+  own->Material().Texture().SetDisabled(false);
+  own->MeshObjects().push_back(std::make_unique<TMeshObject>());
+  own->MeshObjects().back()->Vertices = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}};
+  own->MeshObjects().back()->FaceGroups.emplace_back().VertexIndices = {0, 1, 2};
+  own->GeometryChanged();
+  f.Draw();
+  EXPECT_EQ(r.TextureObjects(), before + 2);
+  own.reset();
+  f.Draw();
+  EXPECT_EQ(r.TextureObjects(), before + 1);
+  // And the library's with the library.
+  library.reset();
+  f.Draw();
+  EXPECT_EQ(r.TextureObjects(), before);
 }
 
 TEST(RenderTexture, ModesCombineWithTheMaterialColour) {
