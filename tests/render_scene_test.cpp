@@ -184,6 +184,37 @@ TEST(RenderFog, FarObjectFadesTowardsTheFogColour) {
   EXPECT_LT(red.g, 110);
 }
 
+TEST(RenderFog, RadialFogDarkensTheSidesAtTheSameDepth) {
+  RenderFixture f(kW, kH);
+  look_down_z(f, 0);
+  f.camera->SetFocalLength(5);  // a wide lens: about 65° either side of the axis
+  TGLSceneBuffer& buffer = f.viewer->Buffer();
+  buffer.SetFogEnable(true);
+  buffer.FogEnvironment().SetFogStart(50);
+  buffer.FogEnvironment().SetFogEnd(1200);
+  buffer.FogEnvironment().SetFogDistance(fdEyeRadial);
+  buffer.FogEnvironment().FogColor().SetColor(0, 0, 0, 0);
+  // Two squares 400 ahead, one on the axis and one 700 to the side (806 from the eye).
+  TGLFreeForm* middle = make_square(f, f.scene->Objects(), 40);
+  middle->Position().SetZ(-400);
+  TGLFreeForm* side = make_square(f, f.scene->Objects(), 40);
+  side->Position().SetPoint(700, 0, -400);
+  f.Draw("fog_radial");
+  if (!TGLRenderer::Instance().HasFogDistance())
+    GTEST_SKIP() << "this GL has no GL_NV_fog_distance: fog is by depth alone";
+  TGLCameraProjection p = f.camera->Projection(kW, kH, 96);
+  int side_x = static_cast<int>((700 * p.nearPlane / 400 / p.right + 1) * 0.5 * kW);
+  int middle_value = f.At(kW / 2, kH / 2).r, side_value = f.At(side_x, kH / 2).r;
+  // Linear fog over 50..1200: 800/1150 left on the axis, 394/1150 at the side.
+  EXPECT_NEAR(middle_value, 177, 8);
+  EXPECT_NEAR(side_value, 87, 10) << "fogged by its distance from the eye, not its depth";
+  // Measured by depth both are the same.
+  buffer.FogEnvironment().SetFogDistance(fdEyePlane);
+  f.Draw();
+  EXPECT_NEAR(f.At(side_x, kH / 2).r, f.At(kW / 2, kH / 2).r, 4);
+  EXPECT_NEAR(f.At(side_x, kH / 2).r, 177, 8);
+}
+
 TEST(RenderLight, LitFromItsWorldPlace) {
   RenderFixture f(kW, kH);
   look_down_z(f, 10);
