@@ -195,8 +195,9 @@ void TGLSourcePFXEffect::Progress(const TProgressTimes& times) {
   time_remainder_ += times.deltaTime;
   double interval = particle_interval_;
   if (time_remainder_ <= interval) return;
-  // The form's intervals and the frame times are decimal: a remainder that is two intervals up
-  // to binary rounding has not passed them yet.
+  // The interval is a Single: 0.03 is kept as 0.0299999993, so after three 0.02 s steps the
+  // remainder (0.06) is a hair above two intervals and one particle would come a step early.
+  // A millionth of an interval of slack lets such rounding hairs count as nothing.
   double whole = (time_remainder_ - interval) / interval;
   auto n = static_cast<int32_t>(std::trunc(whole - 1e-6));
   if (n <= 0) return;
