@@ -3,12 +3,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -111,4 +114,32 @@ TEST_F(HeadlessRunner, BadOptionsAndScriptsExitWithTwo) {
   EXPECT_EQ(run("--frames many"), 2);
   EXPECT_EQ(run("--bogus 1"), 2);
   EXPECT_EQ(run("--input " + (dir_ / "nowhere.txt").string()), 2);
+}
+
+TEST_F(HeadlessRunner, ShotsEveryKFramesArePngFilesOfTheView) {
+  const fs::path shots = dir_ / "shots";
+  ASSERT_EQ(run("--frames 7 --shots " + shots.string() + " --shot-every 3"), 0) << err_;
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(shots)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"frame_000000.png", "frame_000003.png", "frame_000006.png"}))
+      << "one picture per 3 frames, named by the frame";
+  for (const std::string& name : names) {
+    std::ifstream in(shots / name, std::ios::binary);
+    unsigned char h[26] = {};
+    in.read(reinterpret_cast<char*>(h), sizeof h);
+    ASSERT_EQ(in.gcount(), 26) << name;
+    const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    EXPECT_TRUE(std::equal(signature, signature + 8, h)) << name << " is a PNG file";
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(h + 12), 4), "IHDR") << name;
+    auto big_endian = [&](int at) {
+      return (uint32_t{h[at]} << 24) | (uint32_t{h[at + 1]} << 16) | (uint32_t{h[at + 2]} << 8) |
+             h[at + 3];
+    };
+    EXPECT_EQ(big_endian(16), 640u) << name;
+    EXPECT_EQ(big_endian(20), 480u) << name;
+    EXPECT_EQ(h[24], 8) << name << ": 8 bits a channel";
+    EXPECT_EQ(h[25], 6) << name << ": RGBA";
+  }
 }
