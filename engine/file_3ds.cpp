@@ -211,6 +211,10 @@ void read_material(Cursor c, File3DS& out) {
 }
 
 void read_faces(Cursor c, File3DSObject& o) {
+  // A later face chunk replaces the faces, and with them the groups and masks that count them.
+  o.MaterialGroups.clear();
+  o.Smoothing.clear();
+  o.HasSmoothing = false;
   uint16_t count = c.u16();
   c.need(size_t{count} * 8);
   o.Faces.resize(count);
@@ -393,13 +397,17 @@ void build_3ds_meshes(const File3DS& file, const Build3DSOptions& options, TMesh
     m->Normals.assign(o.Vertices.size(), TAffineVector{});
 
     NormalBuilder normals(o, *m);
-    std::vector<int32_t> corners(o.Faces.size() * 3);
+    // A face whose corners are not all in the vertex list keeps -1 corners and is not drawn.
+    std::vector<int32_t> corners(o.Faces.size() * 3, -1);
+    const size_t vertex_count = o.Vertices.size();
     for (size_t f = 0; f < o.Faces.size(); ++f) {
       const File3DSFace& face = o.Faces[f];
+      if (face.A >= vertex_count || face.B >= vertex_count || face.C >= vertex_count) continue;
       TAffineVector p = o.Vertices[face.A] - o.Vertices[face.B];
       TAffineVector q = o.Vertices[face.C] - o.Vertices[face.B];
       TAffineVector n = options.invert_normals ? cross(p, q) : cross(q, p);
-      uint32_t mask = o.HasSmoothing ? o.Smoothing[f] : 0;
+      // A face past the masks has none: it is shaded flat.
+      uint32_t mask = o.HasSmoothing && f < o.Smoothing.size() ? o.Smoothing[f] : 0;
       corners[f * 3] = normals.corner(face.A, mask, n);
       corners[f * 3 + 1] = normals.corner(face.B, mask, n);
       corners[f * 3 + 2] = normals.corner(face.C, mask, n);
@@ -407,6 +415,7 @@ void build_3ds_meshes(const File3DS& file, const Build3DSOptions& options, TMesh
     for (auto& n : m->Normals) n = normalize(n);
 
     auto add_face = [&](TFaceGroup& g, size_t f) {
+      if (f >= o.Faces.size() || corners[f * 3] < 0) return;  // no such face, or not drawn
       g.VertexIndices.insert(g.VertexIndices.end(), corners.begin() + f * 3,
                              corners.begin() + f * 3 + 3);
     };
@@ -421,7 +430,8 @@ void build_3ds_meshes(const File3DS& file, const Build3DSOptions& options, TMesh
       }
     } else {
       TFaceGroup g;
-      g.VertexIndices = corners;
+      g.VertexIndices.reserve(corners.size());
+      for (size_t f = 0; f < o.Faces.size(); ++f) add_face(g, f);
       m->FaceGroups.push_back(std::move(g));
     }
     out.push_back(std::move(m));

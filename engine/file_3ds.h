@@ -37,6 +37,7 @@ struct File3DSObject {
   bool HasMesh = false;  // a triangle mesh chunk was present (not a light or a camera)
   std::vector<TAffineVector> Vertices;
   std::vector<TAffineVector> TexCoords;  // (u, v, 0), as many as the file holds
+  // The groups and masks count the faces they came with: a later face chunk replaces all three.
   std::vector<File3DSFace> Faces;
   std::vector<File3DSMaterialGroup> MaterialGroups;
   bool HasSmoothing = false;
@@ -61,7 +62,8 @@ struct Build3DSOptions {
       material_name;
 };
 
-// Appends one mesh object per visible triangle mesh of at least 3 vertices.
+// Appends one mesh object per visible triangle mesh of at least 3 vertices. Records that point
+// past their lists (group faces, masks, face corners) are left out rather than read.
 void build_3ds_meshes(const File3DS& file, const Build3DSOptions& options, TMeshObjectList& out);
 
 // Parse and build; on a corrupt file the objects read before the fault are built, then it throws.

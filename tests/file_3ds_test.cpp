@@ -363,3 +363,112 @@ TEST(File3DS, InspectPrintsWhatTheReaderMade) {
   EXPECT_EQ(err.rfind("An invalid Chunk structure", 0), 0u) << err;
   std::filesystem::remove_all(dir);
 }
+
+namespace {
+
+// A quad object whose mesh chunk holds what `mesh` writes after the vertices.
+template <class Mesh>
+std::vector<uint8_t> quad_with(Mesh mesh) {
+  return make_3ds_around([&](ChunkWriter& w) {
+    w.begin(0x4000);
+    w.zstring("twice");
+    w.begin(0x4100);
+    write_vertices(w, quad_object().vertices);
+    mesh(w);
+    w.end();
+    w.end();
+  });
+}
+
+const std::vector<Face> kOneFace = {{0, 1, 2}};
+const std::vector<Face> kTwoFaces = {{0, 1, 2}, {0, 2, 3}};
+
+}  // namespace
+
+TEST(File3DS, ALaterFaceChunkReplacesFacesGroupsAndSmoothingTogether) {
+  // Two faces with a group naming face 1 and smoothing, then a face chunk of one face.
+  auto d = quad_with([](ChunkWriter& w) {
+    write_faces(w, kTwoFaces, {{"m", {1}}}, {1, 1});
+    write_faces(w, kOneFace, {}, {});
+  });
+  File3DS file;
+  parse_3ds(d.data(), d.size(), file);
+  ASSERT_EQ(file.Objects.size(), 1u);
+  EXPECT_EQ(file.Objects[0].Faces.size(), 1u);
+  EXPECT_TRUE(file.Objects[0].MaterialGroups.empty()) << "the groups of the first face chunk go";
+  EXPECT_FALSE(file.Objects[0].HasSmoothing) << "and so does its smoothing";
+  TGLFreeForm mesh;
+  mesh.LoadFromBytes("x.3ds", d);
+  ASSERT_EQ(mesh.MeshObjects().size(), 1u);
+  const TMeshObject& m = *mesh.MeshObjects()[0];
+  ASSERT_EQ(m.FaceGroups.size(), 1u);
+  EXPECT_EQ(m.FaceGroups[0].VertexIndices, (std::vector<int32_t>{0, 1, 2}));
+
+  // One smoothed face, then two faces without smoothing: flat copies, no stale masks.
+  d = quad_with([](ChunkWriter& w) {
+    write_faces(w, kOneFace, {}, {1});
+    write_faces(w, kTwoFaces, {}, {});
+  });
+  mesh.LoadFromBytes("x.3ds", d);
+  EXPECT_EQ(mesh.MeshObjects()[0]->Vertices.size(), 6u);
+  EXPECT_EQ(mesh.MeshObjects()[0]->TriangleCount(), 2u);
+
+  // The later chunk's own groups are the ones that count.
+  d = quad_with([](ChunkWriter& w) {
+    write_faces(w, kTwoFaces, {{"old", {0, 1}}}, {});
+    write_faces(w, kOneFace, {{"new", {0}}}, {});
+  });
+  file = File3DS{};
+  parse_3ds(d.data(), d.size(), file);
+  ASSERT_EQ(file.Objects[0].MaterialGroups.size(), 1u);
+  EXPECT_EQ(file.Objects[0].MaterialGroups[0].Material, "new");
+}
+
+TEST(File3DS, ASecondMeshChunkInTheObjectReplacesTheFacesWholly) {
+  auto d = make_3ds_around([](ChunkWriter& w) {
+    w.begin(0x4000);
+    w.zstring("twice");
+    w.begin(0x4100);
+    write_vertices(w, quad_object().vertices);
+    write_faces(w, kTwoFaces, {{"m", {1}}}, {1, 1});
+    w.end();
+    w.begin(0x4100);
+    write_faces(w, kOneFace, {}, {});
+    w.end();
+    w.end();
+  });
+  TGLFreeForm mesh;
+  mesh.LoadFromBytes("x.3ds", d);
+  ASSERT_EQ(mesh.MeshObjects().size(), 1u);
+  const TMeshObject& m = *mesh.MeshObjects()[0];
+  ASSERT_EQ(m.FaceGroups.size(), 1u);
+  EXPECT_EQ(m.FaceGroups[0].VertexIndices, (std::vector<int32_t>{0, 1, 2}));
+  EXPECT_EQ(m.Vertices.size(), 4u) << "the vertices of the first mesh chunk stay";
+}
+
+TEST(File3DS, BuilderSkipsGroupFacesMasksAndCornersPastTheirLists) {
+  // Records made by hand may disagree with each other; the builder reads only what exists.
+  File3DS file;
+  File3DSObject& o = file.Objects.emplace_back();
+  o.Name = "loose";
+  o.HasMesh = true;
+  o.Vertices = quad_object().vertices;
+  o.Faces = {{0, 1, 2, 0}, {0, 2, 3, 0}, {0, 2, 9, 0}};
+  o.MaterialGroups = {{"m", {0, 5, 1, 2}}};
+  o.HasSmoothing = true;
+  o.Smoothing = {1};  // face 1 has no mask: it is flat
+  TMeshObjectList out;
+  build_3ds_meshes(file, {}, out);
+  ASSERT_EQ(out.size(), 1u);
+  const TMeshObject& m = *out[0];
+  ASSERT_EQ(m.FaceGroups.size(), 1u);
+  EXPECT_EQ(m.FaceGroups[0].VertexIndices, (std::vector<int32_t>{0, 1, 2, 4, 5, 3}))
+      << "face 5 does not exist and face 2 names vertex 9 of 4: both left out";
+  EXPECT_EQ(m.Vertices.size(), 6u);
+  for (int32_t i : m.FaceGroups[0].VertexIndices) EXPECT_LT(i, 6);
+
+  o.MaterialGroups.clear();
+  out.clear();
+  build_3ds_meshes(file, {}, out);
+  EXPECT_EQ(out[0]->FaceGroups[0].VertexIndices, (std::vector<int32_t>{0, 1, 2, 4, 5, 3}));
+}

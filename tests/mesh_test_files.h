@@ -89,6 +89,58 @@ inline void write_percent(ChunkWriter& w, uint16_t id, int16_t p) {
   w.end();
 }
 
+// A face chunk (0x4120) with its material groups and smoothing masks (none when empty).
+inline void write_faces(ChunkWriter& w, const std::vector<Face>& faces,
+                        const std::vector<std::pair<std::string, std::vector<uint16_t>>>& groups,
+                        const std::vector<uint32_t>& smoothing) {
+  w.begin(0x4120);
+  w.u16(static_cast<uint16_t>(faces.size()));
+  for (auto f : faces) {
+    w.u16(f.a);
+    w.u16(f.b);
+    w.u16(f.c);
+    w.u16(7);
+  }
+  for (const auto& g : groups) {
+    w.begin(0x4130);
+    w.zstring(g.first);
+    w.u16(static_cast<uint16_t>(g.second.size()));
+    for (uint16_t f : g.second) w.u16(f);
+    w.end();
+  }
+  if (!smoothing.empty()) {
+    w.begin(0x4150);
+    for (uint32_t s : smoothing) w.u32(s);
+    w.end();
+  }
+  w.end();
+}
+
+// A vertex chunk (0x4110).
+inline void write_vertices(ChunkWriter& w, const std::vector<TAffineVector>& vertices) {
+  w.begin(0x4110);
+  w.u16(static_cast<uint16_t>(vertices.size()));
+  for (auto v : vertices) {
+    w.f32(v.X);
+    w.f32(v.Y);
+    w.f32(v.Z);
+  }
+  w.end();
+}
+
+// The main chunk and its editor around whatever `editor` writes: for files the object writer
+// above cannot make (repeated chunks, lights, cameras, broken lengths).
+template <class Editor>
+std::vector<uint8_t> make_3ds_around(Editor editor) {
+  ChunkWriter w;
+  w.begin(0x4D4D);
+  w.begin(0x3D3D);
+  editor(w);
+  w.end();
+  w.end();
+  return w.out;
+}
+
 inline void write_object(ChunkWriter& w, const Object3DS& o) {
   w.begin(0x4000);
   w.zstring(o.name);
@@ -97,14 +149,7 @@ inline void write_object(ChunkWriter& w, const Object3DS& o) {
     w.end();
   }
   w.begin(0x4100);
-  w.begin(0x4110);
-  w.u16(static_cast<uint16_t>(o.vertices.size()));
-  for (auto v : o.vertices) {
-    w.f32(v.X);
-    w.f32(v.Y);
-    w.f32(v.Z);
-  }
-  w.end();
+  write_vertices(w, o.vertices);
   if (!o.texcoords.empty()) {
     w.begin(0x4140);
     w.u16(static_cast<uint16_t>(o.texcoords.size()));
@@ -117,27 +162,7 @@ inline void write_object(ChunkWriter& w, const Object3DS& o) {
   w.begin(0x4160);
   for (int i = 0; i < 12; ++i) w.f32(i % 4 == 0 ? 1.0f : 0.0f);
   w.end();
-  w.begin(0x4120);
-  w.u16(static_cast<uint16_t>(o.faces.size()));
-  for (auto f : o.faces) {
-    w.u16(f.a);
-    w.u16(f.b);
-    w.u16(f.c);
-    w.u16(7);
-  }
-  for (const auto& g : o.groups) {
-    w.begin(0x4130);
-    w.zstring(g.first);
-    w.u16(static_cast<uint16_t>(g.second.size()));
-    for (uint16_t f : g.second) w.u16(f);
-    w.end();
-  }
-  if (!o.smoothing.empty()) {
-    w.begin(0x4150);
-    for (uint32_t s : o.smoothing) w.u32(s);
-    w.end();
-  }
-  w.end();  // faces
+  write_faces(w, o.faces, o.groups, o.smoothing);
   w.end();  // trimesh
   w.end();  // object
 }
