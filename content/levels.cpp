@@ -31,13 +31,14 @@ float carve(float rock, float open) { return std::max(rock, -open); }
 
 // ----- Level 1: a wind-swept canyon. The ship starts at x 500 and flies to about x -2400.
 // Aliens cross at heights 34..84 while the walls are at 600..1300 and 1700..2200 (x -2450..-350),
-// so that band stays open there; the cannon rises from a pit at x -1656, the monster from a pit
-// at x -2600 and fights in the arena around it.
+// so that band stays open there; the cannon rises from a pit at x -1656, the monster climbs out of
+// a pit at x -2600 towards +x and fights in the low arena beyond it, where its barrels fly down to
+// -130 and up to 200.
 float rock1(float x, float y) {
   const uint32_t seed = 101;
-  float fl = profile({{-2900, -110},
-                      {-2180, -110},
-                      {-2080, -75},
+  float fl = profile({{-2900, -150},
+                      {-2080, -150},
+                      {-1980, -80},
                       {-1760, -90},
                       {-1300, -90},
                       {-1200, -62},
@@ -62,13 +63,13 @@ float rock1(float x, float y) {
   // Arches over the alien stretches, high enough to leave the aliens' band.
   s = std::min(s, sd_box2(x, y, -630, 250, 90, 95) - 12);
   s = std::min(s, sd_box2(x, y, -1130, 262, 80, 105) - 12);
-  s = std::min(s, sd_box2(x, y, -2000, 258, 70, 100) - 12);
+  s = std::min(s, sd_box2(x, y, -1960, 258, 70, 100) - 12);
   // Low boulders, under the aliens' band.
   s = smin(s, sd_capsule2(x, y, {-905, -100}, {-890, -35}, 20), 14);
   s = smin(s, sd_capsule2(x, y, {-1905, -100}, {-1890, -30}, 18), 14);
   // Pits for the cannon and the monster.
   s = carve(s, sd_box2(x, y, -1656, -230, 50, 150) - 6);
-  s = carve(s, sd_box2(x, y, -2600, -250, 100, 140) - 10);
+  s = carve(s, sd_box2(x, y, -2560, -250, 150, 140) - 10);
   // The canyon's ends.
   s = std::min(s, (x + 2860) + 20 * wobble(y, 60, seed + 2));
   s = std::min(s, (880 - x) + 20 * wobble(y, 60, seed + 3));
@@ -76,20 +77,15 @@ float rock1(float x, float y) {
 }
 
 // ----- Level 2: under water. Start at x 480, end near x -2320. Leapers jump out of the sea bed
-// at -95 ahead of the ship while the walls are at 0..1300 (x -1800..-150), so the bed lies below
-// -100 there; the propeller turns at x -1796 around height 26 with blades of 100; the monster
+// at -95 ahead of the ship while the walls are at 0..1300 (x -1800..-150) and arc up to about
+// 110 on their way towards +x, so the bed lies below -100 up to x 100 and the coral there ends
+// above 130; the propeller turns at x -1796 around height 26 with blades of 100; the monster
 // rises through a trench under the last stretch.
 float rock2(float x, float y) {
   const uint32_t seed = 202;
-  float fl = profile({{-2700, -100},
-                      {-1850, -108},
-                      {-150, -108},
-                      {-60, -30},
-                      {60, -90},
-                      {400, -95},
-                      {960, -95}},
-                     x) +
-             4 * wobble(x, 90, seed) + 2 * wobble(x, 25, seed + 1);
+  float fl =
+      profile({{-2700, -100}, {-1850, -108}, {200, -108}, {330, -40}, {440, -95}, {960, -95}}, x) +
+      4 * wobble(x, 90, seed) + 2 * wobble(x, 25, seed + 1);
   float ce = profile({{-2700, 200},
                       {-2000, 200},
                       {-1900, 210},
@@ -103,9 +99,9 @@ float rock2(float x, float y) {
   float s = std::min(floor_rock(y, fl - 4), ceiling_rock(y, ce));
   // Coral hanging from the roof: deep in the start stretch, shallower where leapers arc.
   s = smin(s, sd_capsule2(x, y, {210, 220}, {196, 72}, 24), 16);
-  s = smin(s, sd_capsule2(x, y, {-420, 220}, {-430, 138}, 22), 16);
-  s = smin(s, sd_capsule2(x, y, {-980, 220}, {-975, 132}, 20), 16);
-  s = smin(s, sd_capsule2(x, y, {-1380, 220}, {-1395, 136}, 22), 16);
+  s = smin(s, sd_capsule2(x, y, {-420, 220}, {-430, 160}, 22), 16);
+  s = smin(s, sd_capsule2(x, y, {-980, 220}, {-975, 158}, 20), 16);
+  s = smin(s, sd_capsule2(x, y, {-1380, 220}, {-1395, 160}, 22), 16);
   s = smin(s, sd_capsule2(x, y, {-2500, 220}, {-2490, 130}, 24), 16);
   // The monster's trench.
   s = carve(s, sd_box2(x, y, -2140, -250, 270, 150) - 12);
@@ -115,33 +111,31 @@ float rock2(float x, float y) {
 }
 
 // ----- Level 3: a crypt shaft. The ship goes down the shaft (x 256..543) from y 74 to about
-// -2810, then along a corridor to x -844. Stones fall down the middle; ledges alternate but
-// never reach the band 360..440.
+// -2810, then along a corridor to x -844. Stones fall at the ship's own x all the way down, so
+// the shaft holds nothing a stone could strike: the right wall stays beyond x 560, where neither
+// the ship nor a stone beside it reaches, and the left wall and its ledges keep left of x 236,
+// out of the reach of a stone falling at the ship's leftmost place (x 256). The ledges still
+// make the ship keep its nose off the left wall as they come up.
 float rock3(float x, float y) {
   const uint32_t seed = 303;
-  float shaft = sd_box2(x, y, 417, -1100, 182 + 4 * wobble(y, 80, seed), 1900);
+  float shaft = sd_box2(x, y, 388, -1100, 186 + 2 * wobble(y, 80, seed), 1900);
   float corridor_floor = -2974 + 5 * wobble(x, 70, seed + 1);
   float corridor =
       sd_box2(x, y, -300, (corridor_floor - 2690) / 2, 910, (-2690 - corridor_floor) / 2);
   float s = -std::min(shaft, corridor);
-  // Ledges down the shaft, left and right in turn.
+  // Ledges down the shaft: short ones on the left, buttresses on the right.
   for (int k = 0; k < 8; ++k) {
     float ly = 330 - 380.0f * static_cast<float>(k);
-    if (k % 2 == 0)
-      s = std::min(s, sd_box2(x, y, 250, ly, 52, 26) - 6);  // reaches x 308
-    else
-      s = std::min(s, sd_box2(x, y, 590, ly, 58, 26) - 6);  // reaches x 526
+    s = std::min(s, sd_box2(x, y, 196, ly, 30, 22) - 6);                       // reaches x 232
+    s = std::min(s, sd_box2(x, y, 606, ly - 190, 36, 30) - 6);                 // from x 564
+    s = std::min(s, sd_box2(x, y, 204, ly - 190, 20, 60 + 20 * (k % 3)) - 6);  // reaches 230
   }
-  // Gates where ledges close in from both sides, keeping the middle clear for the stones.
-  for (float gy : {-60.0f, -1200.0f, -2240.0f}) {
-    s = std::min(s, sd_box2(x, y, 262, gy, 52, 22) - 6);
-    s = std::min(s, sd_box2(x, y, 566, gy, 52, 22) - 6);
-  }
-  // Tomb blocks and arches along the corridor, clear of the aliens' band (-2850..-2800).
-  s = std::min(s, sd_box2(x, y, 20, -2960, 40, 54) - 4);
-  s = std::min(s, sd_box2(x, y, -380, -2700, 45, 46) - 4);
-  s = std::min(s, sd_box2(x, y, -700, -2962, 40, 56) - 4);
-  s = std::min(s, sd_box2(x, y, -1000, -2705, 45, 52) - 4);
+  // Tomb blocks and hanging arches in turn along the corridor, where no stones fall, clear of
+  // the aliens' band (-2850..-2800, fish shells of about 19).
+  for (float tx : {100.0f, -300.0f, -620.0f, -940.0f})
+    s = std::min(s, sd_box2(x, y, tx, -2960, 36, 84) - 4);  // up to -2872
+  for (float ax : {-110.0f, -460.0f, -780.0f})
+    s = std::min(s, sd_box2(x, y, ax, -2690, 36, 82) - 4);  // down to -2776
   return s;
 }
 
@@ -166,11 +160,11 @@ float rock4(float x, float y) {
 }
 
 // ----- Level 5: a shaft of fans. The ship climbs from y 164 to about 2670 within x 282..569.
-// Barrels fall in the columns 356..456 and the fans turn at x 403, heights 757, 1782 and 2295;
-// ledges keep out of the band 330..480 and away from the fans.
+// Barrels fall in the columns 356..456 from as high as 3162 and the fans turn at x 403, heights
+// 757, 1782 and 2295; ledges keep out of the band 330..480 and away from the fans.
 float rock5(float x, float y) {
   const uint32_t seed = 505;
-  float shaft = sd_box2(x, y, 422, 1350, 186 + 5 * wobble(y, 90, seed), 1680);
+  float shaft = sd_box2(x, y, 422, 1450, 186 + 5 * wobble(y, 90, seed), 1800);
   float s = -shaft;
   const float ledges[][2] = {{420, 0},  {560, 1},  {1080, 0}, {1320, 1},
                              {1560, 0}, {2050, 1}, {2520, 0}};
@@ -190,8 +184,9 @@ float rock5(float x, float y) {
 }
 
 // ----- Level 6: the martians' lair. Start at x 400, end near x -2220. Aliens cross at 34..84
-// over x -2050..-250, released barrels rise from -47 over x -1790..-500; the final monster comes
-// down a chimney at about x -2080 and fights in the arena below it.
+// over x -2050..-250, carriers float at -44 and the barrels they drop rise from -47 over
+// x -1810..-640, so the floor's teeth stay below -70; the final monster comes down a wide chimney
+// at about x -2070 and fights in the arena below it.
 float rock6(float x, float y) {
   const uint32_t seed = 606;
   float fl =
@@ -208,9 +203,9 @@ float rock6(float x, float y) {
   for (float fx : {-560.0f, -1000.0f, -1460.0f})
     s = smin(s, sd_capsule2(x, y, {fx, 240}, {fx - 8, 138}, 20), 18);
   for (float fx : {-820.0f, -1300.0f})
-    s = smin(s, sd_capsule2(x, y, {fx, -120}, {fx + 6, -72}, 18), 14);
+    s = smin(s, sd_capsule2(x, y, {fx, -120}, {fx + 6, -100}, 18), 14);
   // The monster's chimney.
-  s = carve(s, sd_box2(x, y, -2075, 420, 180, 260) - 20);
+  s = carve(s, sd_box2(x, y, -2066, 420, 230, 260) - 20);
   s = std::min(s, (x + 2560) + 20 * wobble(y, 50, seed + 3));
   s = std::min(s, (800 - x) + 20 * wobble(y, 50, seed + 4));
   return s;
@@ -261,7 +256,7 @@ WallSpec level_walls(int n) {
       w.relief = 10;
       break;
     case 5:
-      w.x0 = 0, w.x1 = 832, w.y0 = -384, w.y1 = 3072;
+      w.x0 = 0, w.x1 = 832, w.y0 = -384, w.y1 = 3328;
       w.wall_uv = w.cap_uv = w.back_uv = atlas_tile(kTileShaft);
       w.relief = 14;
       break;

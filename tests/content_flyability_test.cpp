@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <unordered_map>
 
 #include "content_test_build.h"
@@ -206,6 +207,9 @@ struct Result {
   std::string narrowest_at;
   float least_room = 1;  // the smallest share of the box that was free at a sample
   bool cannon_passed = true;
+  // Level 3: for each column of the walls the ship could be in while stones fall, the walls'
+  // heights at those times.
+  std::map<int, std::set<float>> stone_columns;
 };
 
 // The walls' position after `frames` frames of a run.
@@ -316,6 +320,14 @@ Result fly(const Level& lv, Walls& walls, Piece* piece,
       if (!any) return res;
       res.least_room =
           std::min(res.least_room, static_cast<float>(free_cells) / static_cast<float>(kNX * kNY));
+      // Stones fall in level 3's shaft while the walls are between 100 and 2650.
+      if (lv.n == 3 && vertical && wy > 100 && wy < 2650)
+        for (int i = 0; i < kNX; ++i)
+          for (int j = 0; j < kNY; ++j)
+            if (reach[at(i, j)]) {
+              res.stone_columns[static_cast<int>(cell_x(i) - wx)].insert(wy);
+              break;
+            }
       // The passage at each line of the walls in the box, through a place the ship can reach.
       int lines = vertical ? kNY : kNX, across = vertical ? kNX : kNY;
       for (int a = 0; a < lines; ++a) {
@@ -412,45 +424,197 @@ TEST(Flyability, EveryLevelHasAPathFromStartToEnd) {
     EXPECT_LT(r.least_room, 0.85f)
         << "level " << lv.n << ": obstacles should make the player steer";
     EXPECT_TRUE(r.cannon_passed) << "level 1: no place to fight the cannon from";
+    if (lv.n == 3) {
+      // The stones fall at the ship's X, so every column the ship could be in is a stone's lane.
+      static const float radius = [] {
+        auto k = load_mesh("kamen", kCentred);
+        return k->BoundingRadius();
+      }();
+      int blocked = 0;
+      std::string first;
+      for (auto& [x, heights] : r.stone_columns) {
+        std::set<int> ys;  // in eights of the walls' space
+        for (float wy : heights)
+          for (int k = 0; k < 4; ++k) {
+            // Stone k+1 falls `fall` a frame. Its first drop (when the walls pass 100) starts at
+            // 1000 out of the shaft and takes it 1080 down before it comes to the ship's X; from
+            // then on each starts 350 up at the ship's X, drops to -80 and is put away when the
+            // walls reach 2650, while the walls climb a unit a frame.
+            const float fall[4] = {2, 4, 3, 5};
+            float v = fall[k];
+            if (wy < 100 + 1080 / v) continue;
+            float drop = (v + 1) * std::min(430 / v, 2650 - wy);
+            for (float y = 350 - wy; y >= 350 - wy - drop; y -= 4)
+              ys.insert(static_cast<int>(std::floor(y / 8)));
+          }
+        for (int y8 : ys) {
+          float y = static_cast<float>(y8) * 8;
+          if (walls.clear(static_cast<float>(x), y, radius)) continue;
+          if (!blocked++) first = std::to_string(x) + ", " + std::to_string(static_cast<int>(y));
+        }
+      }
+      EXPECT_GT(r.stone_columns.size(), 20u);
+      EXPECT_EQ(blocked, 0) << "level 3: falling stones pass through rock, first at (" << first
+                            << ")";
+    }
   }
 }
 
 namespace {
 
-// A lane of an enemy: points from (x0, y0) to (x1, y1) in the walls' space every `step`, each
-// needing a clear sphere of `radius`.
+// How much room an enemy takes in the ship's plane, from its loaded mesh: a ball of its bounding
+// radius for the small ones, which tumble; for the big ones, which keep their attitude, the
+// half sizes of their box across and up (turning ones across their widest side).
+struct Room {
+  float rx, ry;
+};
+Room ball(TGLBaseMesh& m) {
+  float r = m.BoundingRadius();
+  return {r, r};
+}
+Room box(TGLBaseMesh& m, bool turns) {
+  TVector h = m.HalfExtents();
+  return {turns ? std::max(h.X, h.Z) : h.X, h.Y};
+}
+
+const std::map<std::string, Room>& rooms() {
+  static const std::map<std::string, Room> all = [] {
+    std::map<std::string, Room> r;
+    for (const char* n : {"koule", "ryba", "ryba3", "al6", "sud1", "kamen", "t4"})
+      r[n] = ball(*load_mesh(n, kCentred));
+    r["delo"] = box(*load_mesh("delo", kCentred), false);
+    r["masina"] = box(*load_mesh("masina", kCentred), false);
+    r["trup1"] = box(*load_mesh("trup1", macUseBarycenter | kCentred), false);
+    r["trup2"] = box(*load_mesh("trup2", macUseBarycenter | kCentred), true);
+    r["trup6"] = box(*load_mesh("trup6", macUseBarycenter | kCentred), false);
+    // The propeller turns in the YZ plane and the fans in XZ: their discs are lanes of their own,
+    // as thick as the hub.
+    Extent p = extent_of(*load_mesh("vrtule", kCentred));
+    r["vrtule"] = {p.x / 2, p.x / 2};
+    r["vrtule disc"] = {0, std::max(p.y, p.z) / 2};
+    Extent f = extent_of(*load_mesh("vetrak", kCentred));
+    r["vetrak"] = {f.y / 2, f.y / 2};
+    r["vetrak disc"] = {std::max(f.x, f.z) / 2, 0};
+    for (const char* a : {"pavouk", "martan"}) {
+      TGLActor act;
+      act.SetAutoCentering(kCentred);
+      act.LoadFromBytes(std::string("data\\") + a + ".smd",
+                        file(std::string("data/") + a + ".smd"));
+      r[a] = ball(act);
+    }
+    return r;
+  }();
+  return all;
+}
+
+// A lane: the places an enemy's centre passes, in the walls' space; a segment from (x0, y0) to
+// (x1, y1), or with `area` the whole rectangle between them; at depth z.
 struct Lane {
   const char* what;
-  float x0, y0, x1, y1, step, radius;
+  float x0, y0, x1, y1;
+  const char* who;
+  float z = kShipZ;
+  bool area = false;
 };
 
+// The lanes of each level, from the enemies' rules, W being the walls' X at the time:
+// - aliens enter at X -250 at their entry heights and leave past 250 while their gate is open;
+// - the cannon rises from its pit at -1656 and follows the ship's height, at depth 191;
+// - level 1's monster climbs out of its pit at -2600 (0.6 across for 0.7 up a frame) to fight
+//   where the ship can be while the walls halt at 2300.5, its body 14 ahead of and 12 below its
+//   centre, its barrels flying out to X 200 and -130 and heights -130 and 200;
+// - level 2's monster rises from -250 to at most 107 under the ship from W 2100 to 2200.5;
+// - falling barrels of level 5 drop from their tops (350..650) to their bottoms in columns 50, 0,
+//   -20 and -50 while the walls sink to -2512; the fans turn at 757, 1782 and 2295, depth 213;
+// - the spiders walk at 34, their shells 5 higher; the bomber hangs at 58 and depth 228 over
+//   the ship's X from W 800 to the end, its bomb 8 lower on the ship's plane;
+// - level 6's carriers float at -44 and depths 100 and 120, the barrels they let go rise from
+//   -47 to 100 at the ship's depth; the final monster comes down from 500 over the ship's X
+//   while the walls go from 2000 to 2100, and fights with barrels down to -130 and up to 200.
 const std::vector<Lane> kLanes[6] = {
-    {{"aliens at 34", -2450, 34, -350, 34, 8, 10},
-     {"aliens at 84", -2450, 84, -350, 84, 8, 10},
-     {"the cannon rising", -1656, -180, -1656, 150, 6, 12},
-     {"the monster rising", -2600, -200, -2600, 150, 6, 20},
-     {"the monster's arena", -2650, 40, -2150, 40, 8, 20}},
-    {{"leapers' starts", -1774, -90, -187, -90, 8, 6},
-     {"the propeller's disc", -1796, -70, -1796, 122, 6, 4},
-     {"the monster rising", -2140, -250, -2140, 107, 6, 20}},
-    {{"falling stones", 400, -2700, 400, 350, 8, 8},
-     {"aliens at 34", -930, -2850, 380, -2850, 8, 10},
-     {"aliens at 84", -930, -2800, 380, -2800, 8, 10}},
-    {{"spiders at 34", -1950, 34, 300, 34, 8, 12},
-     {"the bomber at 58", -1950, 58, -600, 58, 8, 12}},
-    {{"barrels at 50", 456, -180, 456, 3000, 8, 9},
-     {"barrels at 0", 406, -180, 406, 3000, 8, 9},
-     {"barrels at -20", 386, -180, 386, 3000, 8, 9},
-     {"barrels at -50", 356, -180, 356, 3000, 8, 9},
-     {"fan 1", 333, 757, 473, 757, 6, 4},
-     {"fan 2", 333, 1782, 473, 1782, 6, 4},
-     {"fan 3", 333, 2295, 473, 2295, 6, 4}},
-    {{"aliens at 34", -2050, 34, -250, 34, 8, 10},
-     {"aliens at 84", -2050, 84, -250, 84, 8, 10},
-     {"released barrels", -1790, -40, -500, -40, 8, 9},
-     {"the final monster's descent", -2075, 0, -2075, 500, 8, 20},
-     {"the final fight", -2300, 40, -1850, 40, 8, 20}},
+    {{"aliens at 34", -2450, 34, -350, 34, "koule"},
+     {"aliens at 84", -2450, 84, -350, 84, "koule"},
+     {"the cannon", -1656, -200, -1656, 160, "delo", 191},
+     {"the monster climbing", -2586, -212, -2458, -62, "trup1"},
+     {"the monster's arena", -2410.5f, -62, -2123.5f, 148, "trup1", kShipZ, true},
+     {"the monster's barrels", -2430.5f, -130, -2100.5f, 200, "sud1", kShipZ, true}},
+    {{"the propeller's disc", -1796, 26, -1796, 26, "vrtule", 164},
+     {"the monster", -2324.5f, -250, -1937, 107, "trup2", kShipZ, true}},
+    {{"aliens at 34", -930, -2850, 380, -2850, "ryba3"},
+     {"aliens at 84", -930, -2800, 380, -2800, "ryba3"}},
+    {{"spiders at 34", -1800, 34, 300, 34, "pavouk"},
+     {"spider shells at 39", -1800, 39, 300, 39, "t4"},
+     {"the bomber at 58", -1875, 58, -637, 58, "masina", 228},
+     {"the bomb at 66", -1875, 66, -637, 66, "sud1"}},
+    {{"barrels in column 50", 456, -140, 456, 2862, "sud1"},
+     {"barrels in column 0", 406, -140, 406, 2982, "sud1"},
+     {"barrels in column -20", 386, -180, 386, 3062, "sud1"},
+     {"barrels in column -50", 356, -160, 356, 3162, "sud1"},
+     {"fan 1", 403, 757, 403, 757, "vetrak", 213},
+     {"fan 2", 403, 1782, 403, 1782, "vetrak", 213},
+     {"fan 3", 403, 2295, 403, 2295, "vetrak", 213}},
+    {{"aliens at 34", -2050, 34, -250, 34, "al6"},
+     {"aliens at 84", -2050, 84, -250, 84, "al6"},
+     {"carrier 1", -2050, -44, -500, -44, "martan", 100},
+     {"carrier 2", -2050, -44, -500, -44, "martan", 120},
+     {"released barrels", -1810, -47, -640, 100, "sud1", kShipZ, true},
+     {"the final monster", -2210, -62, -1923, 488, "trup6", kShipZ, true},
+     {"the final monster's barrels", -2254, -130, -1867, 200, "sud1", kShipZ, true}},
 };
+
+// The places of a lane, every 8 units (a disc: across its width).
+std::vector<std::pair<float, float>> lane_points(const Lane& l, Room& room) {
+  room = rooms().at(l.who);
+  std::vector<std::pair<float, float>> out;
+  auto disc = rooms().find(std::string(l.who) + " disc");
+  float x0 = l.x0, x1 = l.x1, y0 = l.y0, y1 = l.y1;
+  if (disc != rooms().end()) {
+    x0 -= disc->second.rx, x1 += disc->second.rx;
+    y0 -= disc->second.ry, y1 += disc->second.ry;
+  }
+  int nx = std::max(1, static_cast<int>(std::ceil((x1 - x0) / 8)));
+  int ny = std::max(1, static_cast<int>(std::ceil((y1 - y0) / 8)));
+  if (l.area) {
+    for (int j = 0; j <= ny; ++j)
+      for (int i = 0; i <= nx; ++i)
+        out.push_back({x0 + (x1 - x0) * i / nx, y0 + (y1 - y0) * j / ny});
+  } else {
+    int n = std::max(nx, ny);
+    for (int k = 0; k <= n; ++k) out.push_back({x0 + (x1 - x0) * k / n, y0 + (y1 - y0) * k / n});
+  }
+  return out;
+}
+
+// The room at a place: balls of the smaller half size along the longer one.
+bool room_clear(Walls& walls, float x, float y, Room room, float z) {
+  float r = std::min(room.rx, room.ry), spread_x = room.rx - r, spread_y = room.ry - r;
+  int n = static_cast<int>(std::ceil(std::max(spread_x, spread_y) / std::max(r, 1.0f)));
+  for (int k = -n; k <= n; ++k) {
+    float t = n ? static_cast<float>(k) / static_cast<float>(n) : 0;
+    if (!walls.clear(x + spread_x * t, y + spread_y * t, r, z)) return false;
+  }
+  return true;
+}
+
+// Level 2's leapers: out of the sea bed at -95, `lead` ahead of the ship, nose up, then arcing
+// over as their pitch falls, along their own direction, until below -100. The arc as the engine
+// turns and moves them, relative to the start, a point a frame.
+std::vector<std::pair<float, float>> leaper_arc(float first, float second, float speed) {
+  TGLFreeForm f;
+  f.ResetOrientation();
+  f.SetTurnAngle(90);
+  f.SetPitchAngle(90);
+  f.Position().SetPoint(0, -95, kShipZ);
+  std::vector<std::pair<float, float>> out;
+  for (int frame = 0; frame < 400; ++frame) {
+    if (f.PitchAngle() >= 0) f.SetPitchAngle(f.PitchAngle() - first);
+    if (f.PitchAngle() < 0 && f.PitchAngle() > -60) f.SetPitchAngle(f.PitchAngle() - second);
+    f.MoveAlongDirection(speed);
+    if (f.Position().Y() < -100) break;
+    out.push_back({f.Position().X(), f.Position().Y() + 95});
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -458,19 +622,61 @@ TEST(Flyability, EnemyLanesAreClearOfTheWalls) {
   for (int n = 1; n <= 6; ++n) {
     Walls walls(n);
     for (const Lane& l : kLanes[n - 1]) {
-      float len = std::hypot(l.x1 - l.x0, l.y1 - l.y0);
-      int steps = std::max(1, static_cast<int>(len / l.step));
+      Room room{};
       int blocked = 0;
       float first_x = 0, first_y = 0;
-      for (int k = 0; k <= steps; ++k) {
-        float x = l.x0 + (l.x1 - l.x0) * k / steps, y = l.y0 + (l.y1 - l.y0) * k / steps;
-        if (!walls.clear(x, y, l.radius)) {
+      for (auto [x, y] : lane_points(l, room))
+        if (!room_clear(walls, x, y, room, l.z)) {
+          if (!blocked) first_x = x, first_y = y;
+          ++blocked;
+        }
+      EXPECT_EQ(blocked, 0) << "level " << n << ", " << l.what << ": " << blocked
+                            << " places in rock, first at (" << first_x << ", " << first_y << ")";
+    }
+  }
+}
+
+TEST(Flyability, LeapersArcThroughOpenWater) {
+  Walls walls(2);
+  const float r = rooms().at("ryba").rx;
+  // first pitch rate, second, speed, lead, and the walls' X while the leaper's gate is open
+  struct Leaper {
+    float first, second, speed, lead;
+    std::vector<std::pair<float, float>> gate;
+  };
+  const Leaper leapers[3] = {{3, 2, 8, 350, {{0, 400}, {1050, 1300}}},
+                             {4, 2, 6, 350, {{400, 1000}}},
+                             {2, 8, 7, 200, {{400, 1000}}}};
+  size_t checked = 0;
+  for (int k = 0; k < 3; ++k) {
+    const Leaper& lp = leapers[k];
+    std::vector<std::pair<float, float>> arc = leaper_arc(lp.first, lp.second, lp.speed);
+    ASSERT_GT(arc.size(), 10u);
+    float top = 0;
+    for (auto& p : arc) top = std::max(top, p.second);
+    EXPECT_GT(top, 60) << "leaper " << k + 1 << " leaps";
+    int blocked = 0;
+    float first_x = 0, first_y = 0;
+    for (auto [w0, w1] : lp.gate) {
+      // Starting at the ship's X less the lead, with the walls anywhere in the gate, and the walls
+      // moving on half a unit a frame during the leap.
+      float c0 = kX0 - lp.lead - w1, c1 = kX1 - lp.lead - w0;
+      for (size_t t = 0; t < arc.size(); ++t) {
+        float dx = arc[t].first - 0.5f * static_cast<float>(t), y = -95 + arc[t].second;
+        // Out of the bed and back into it the leaper is partly in the sand; above it, all of it
+        // must be in the water.
+        bool whole = arc[t].second > r;
+        for (float c = c0; c <= c1 + 4; c += 8) {
+          float x = std::min(c, c1) + dx;
+          ++checked;
+          if (whole ? walls.clear(x, y, r) : !walls.inside(x, y)) continue;
           if (!blocked) first_x = x, first_y = y;
           ++blocked;
         }
       }
-      EXPECT_EQ(blocked, 0) << "level " << n << ", " << l.what << ": " << blocked
-                            << " points in rock, first at (" << first_x << ", " << first_y << ")";
     }
+    EXPECT_EQ(blocked, 0) << "leaper " << k + 1 << ": " << blocked << " places in rock, first at ("
+                          << first_x << ", " << first_y << ")";
   }
+  EXPECT_GT(checked, 1000u);
 }
