@@ -47,6 +47,19 @@ enum : uint16_t {
   kKeyframer = 0xB000,
 };
 
+// Containers that carry some data of their own in front of their sub-chunks.
+enum : uint16_t {
+  kSolidBackground = 0x1200,
+  kGradientBackground = 0x1300,
+  kAmbientLight = 0x2100,
+  kFog = 0x2200,
+  kDistanceCue = 0x2300,
+  kLayeredFog = 0x2302,
+  kLight = 0x4600,
+  kSpotlight = 0x4610,
+  kCamera = 0x4700,
+};
+
 [[noreturn]] void corrupt() { throw Exception(kInvalidChunkStructure); }
 
 // A bounded window of the file; every read checks the window first.
@@ -56,6 +69,10 @@ class Cursor {
 
   size_t remaining() const { return end_ - pos_; }
   bool done() const { return pos_ >= end_; }
+  void skip(size_t n) {
+    need(n);
+    pos_ += n;
+  }
 
   void need(size_t n) const {
     if (n > end_ - pos_) corrupt();
@@ -121,9 +138,95 @@ Cursor::Chunk Cursor::next_chunk() {
   return c;
 }
 
-// Walks the sub-chunks of a container we do not otherwise read, so a broken length is found.
-void check_children(Cursor c) {
-  while (!c.done()) c.next_chunk();
+// Moves `body` to where the sub-chunks of a chunk with this id start; false for a data record,
+// which its parent's length already bounds. The set is what 3D Studio nests, read or not.
+bool enter_children(uint16_t id, Cursor& body) {
+  switch (id) {
+    case kMain:
+    case kProject:
+    case kMaterialLibrary:
+    case kEditor:
+    case kTriMesh:
+    case kMaterial:
+    case kMatAmbient:
+    case kMatDiffuse:
+    case kMatSpecular:
+    case kMatShininess:
+    case kMatShinStrength:
+    case 0xA042:  // second shininess strength
+    case kMatTransparency:
+    case 0xA052:  // transparency falloff
+    case 0xA053:  // reflection blur
+    case 0xA084:  // self-illumination
+    case kMatTexture:
+    case 0xA204:  // specular map
+    case 0xA210:  // opacity map
+    case 0xA220:  // reflection map
+    case 0xA230:  // bump map
+    case 0xA33A:  // second texture map
+    case 0xA33C:  // shininess map
+    case 0xA33D:  // self-illumination map
+    case 0xA33E:  // the masks of the maps above
+    case 0xA340:
+    case 0xA342:
+    case 0xA344:
+    case 0xA346:
+    case 0xA348:
+    case 0xA34A:
+    case 0xA34C:
+    case kSolidBackground:
+    case kAmbientLight:
+    case kKeyframer:
+    case 0xB001:  // keyframer nodes: ambient, object, camera, target, light, its target, spot
+    case 0xB002:
+    case 0xB003:
+    case 0xB004:
+    case 0xB005:
+    case 0xB006:
+    case 0xB007:
+      return true;
+    case kNamedObject:
+      body.zstring();
+      return true;
+    case kFaces:
+      body.skip(size_t{body.u16()} * 8);
+      return true;
+    case kGradientBackground:  // the midpoint
+      body.skip(4);
+      return true;
+    case kLight:  // the position
+      body.skip(12);
+      return true;
+    case kFog:  // near and far planes with their densities
+    case kDistanceCue:
+    case kLayeredFog:  // heights, density, flags
+      body.skip(16);
+      return true;
+    case kSpotlight:  // target, hotspot, falloff
+      body.skip(20);
+      return true;
+    case kCamera:  // position, target, bank, lens
+      body.skip(32);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Walks a chunk we do not otherwise read, so a broken length anywhere inside it is found. The
+// open containers stay on a list of our own: a deeply nested file cannot exhaust the stack.
+void check_chunk(const Cursor::Chunk& chunk) {
+  std::vector<Cursor> open;
+  Cursor body = chunk.body;
+  if (enter_children(chunk.id, body)) open.push_back(body);
+  while (!open.empty()) {
+    if (open.back().done()) {
+      open.pop_back();
+      continue;
+    }
+    auto ch = open.back().next_chunk();
+    if (enter_children(ch.id, ch.body)) open.push_back(ch.body);
+  }
 }
 
 TAffineVector read_color(Cursor c) {
@@ -153,6 +256,7 @@ TAffineVector read_color(Cursor c) {
         break;
       }
       default:
+        check_chunk(ch);
         break;
     }
   }
@@ -167,6 +271,8 @@ float read_percent(Cursor c) {
       value = static_cast<int16_t>(ch.body.u16()) / 100.0f;
     else if (ch.id == kPercentFloat)
       value = ch.body.f32() / 100.0f;
+    else
+      check_chunk(ch);
   }
   return value;
 }
@@ -200,10 +306,14 @@ void read_material(Cursor c, File3DS& out) {
       case kMatTexture:
         while (!ch.body.done()) {
           auto map = ch.body.next_chunk();
-          if (map.id == kMapFile) m.TextureFile = map.body.zstring();
+          if (map.id == kMapFile)
+            m.TextureFile = map.body.zstring();
+          else
+            check_chunk(map);
         }
         break;
       default:
+        check_chunk(ch);
         break;
     }
   }
@@ -242,6 +352,8 @@ void read_faces(Cursor c, File3DSObject& o) {
       o.Smoothing.resize(count);
       for (auto& s : o.Smoothing) s = ch.body.u32();
       o.HasSmoothing = true;
+    } else {
+      check_chunk(ch);
     }
   }
 }
@@ -274,7 +386,8 @@ void read_trimesh(Cursor c, File3DSObject& o) {
       case kLocalAxes:
         for (float& a : o.LocalAxes) a = ch.body.f32();
         break;
-      default:  // mapping data, object colour: leaf records we do not use
+      default:  // mapping data, object colour: records we do not use
+        check_chunk(ch);
         break;
     }
   }
@@ -292,6 +405,8 @@ void read_object(Cursor c, File3DS& out) {
       o.Hidden = true;
     else if (ch.id == kTriMesh)
       read_trimesh(ch.body, o);
+    else  // lights and cameras are not built, but their trees must hold together
+      check_chunk(ch);
   }
   out.Objects.push_back(std::move(o));
 }
@@ -303,14 +418,8 @@ void read_editor(Cursor c, File3DS& out) {
       read_object(ch.body, out);
     else if (ch.id == kMaterial)
       read_material(ch.body, out);
-  }
-}
-
-// Keyframer data is not used, but its tree is checked like the rest: nodes hold leaf chunks.
-void read_keyframer(Cursor c) {
-  while (!c.done()) {
-    auto ch = c.next_chunk();
-    if (ch.id >= 0xB001 && ch.id <= 0xB007) check_children(ch.body);
+    else
+      check_chunk(ch);
   }
 }
 
@@ -332,8 +441,8 @@ void parse_3ds(const uint8_t* data, size_t size, File3DS& out) {
       read_editor(ch.body, out);
     else if (ch.id == kMaterial)
       read_material(ch.body, out);
-    else if (ch.id == kKeyframer)
-      read_keyframer(ch.body);
+    else  // the keyframer is not used, but its tree is checked like the rest
+      check_chunk(ch);
   }
 }
 

@@ -51,8 +51,9 @@ struct File3DS {
   const File3DSMaterial* FindMaterial(const std::string& name) const;
 };
 
-// Parses the whole chunk tree. A corrupt tree throws kInvalidChunkStructure; `out` then holds
-// the materials and objects that were read completely before the fault.
+// Parses the whole chunk tree, containers it does not use included. A corrupt tree throws
+// kInvalidChunkStructure; `out` then holds the materials and objects that were read completely
+// before the fault.
 void parse_3ds(const uint8_t* data, size_t size, File3DS& out);
 
 struct Build3DSOptions {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "content/inspect.h"
 #include "engine/material_library.h"
@@ -471,4 +472,178 @@ TEST(File3DS, BuilderSkipsGroupFacesMasksAndCornersPastTheirLists) {
   out.clear();
   build_3ds_meshes(file, {}, out);
   EXPECT_EQ(out[0]->FaceGroups[0].VertexIndices, (std::vector<int32_t>{0, 1, 2, 4, 5, 3}));
+}
+
+namespace {
+
+// A chunk whose stated length runs `overrun` bytes past the data it really has.
+void leaf(ChunkWriter& w, uint16_t id, const std::vector<uint8_t>& body, uint32_t overrun) {
+  w.u16(id);
+  w.u32(static_cast<uint32_t>(6 + body.size()) + overrun);
+  w.out.insert(w.out.end(), body.begin(), body.end());
+}
+
+std::vector<uint8_t> zeros(size_t n) { return std::vector<uint8_t>(n, 0); }
+
+// A quad the builder uses, and beside it `extra` in the editor and `after` in the main chunk.
+template <class Extra, class After>
+std::vector<uint8_t> quad_and(Extra extra, After after) {
+  ChunkWriter w;
+  w.begin(0x4D4D);
+  w.begin(0x3D3D);
+  write_object(w, quad_object());
+  extra(w);
+  w.end();
+  after(w);
+  w.end();
+  return w.out;
+}
+
+}  // namespace
+
+TEST(File3DS, ABrokenLengthInContainersTheBuilderDoesNotUseStillFails) {
+  const std::string text =
+      "An invalid Chunk structure was encountered while reading\rthe database. Usually caused "
+      "by a corrupt database or file.";
+  using Writer = std::function<void(ChunkWriter&, uint32_t overrun)>;
+  auto nothing = [](ChunkWriter&, uint32_t) {};
+  struct Case {
+    const char* what;
+    Writer in_editor;
+    Writer in_main;
+  };
+  const std::vector<Case> cases = {
+      {"a light's colour",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0x4000);
+         w.zstring("lamp");
+         w.begin(0x4600);
+         for (int i = 0; i < 3; ++i) w.f32(1);
+         leaf(w, 0x0010, zeros(12), overrun);
+         w.end();
+         w.end();
+       },
+       nothing},
+      {"a spotlight inside a light",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0x4000);
+         w.zstring("spot");
+         w.begin(0x4600);
+         for (int i = 0; i < 3; ++i) w.f32(1);
+         w.begin(0x4610);
+         for (int i = 0; i < 5; ++i) w.f32(1);
+         leaf(w, 0x4656, zeros(4), overrun);
+         w.end();
+         w.end();
+         w.end();
+       },
+       nothing},
+      {"a camera's ranges",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0x4000);
+         w.zstring("cam");
+         w.begin(0x4700);
+         for (int i = 0; i < 8; ++i) w.f32(1);
+         leaf(w, 0x4720, zeros(8), overrun);
+         w.end();
+         w.end();
+       },
+       nothing},
+      {"an opacity map's file name",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0xAFFF);
+         w.begin(0xA000);
+         w.zstring("glass");
+         w.end();
+         w.begin(0xA210);
+         leaf(w, 0xA300, {'o', '.', 'b', 'm', 'p', 0}, overrun);
+         w.end();
+         w.end();
+       },
+       nothing},
+      {"the texture map's tiling",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0xAFFF);
+         w.begin(0xA200);
+         leaf(w, 0xA351, zeros(2), overrun);
+         w.end();
+         w.end();
+       },
+       nothing},
+      {"the ambient light's colour",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0x2100);
+         leaf(w, 0x0010, zeros(12), overrun);
+         w.end();
+       },
+       nothing},
+      {"the fog's colour",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0x2200);
+         for (int i = 0; i < 4; ++i) w.f32(1);
+         leaf(w, 0x0010, zeros(12), overrun);
+         w.end();
+       },
+       nothing},
+      {"an object's unused record",
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0x4000);
+         w.zstring("flagged");
+         leaf(w, 0x4012, {}, overrun);
+         w.end();
+       },
+       nothing},
+      {"a keyframer node's header", nothing,
+       [](ChunkWriter& w, uint32_t overrun) {
+         w.begin(0xB000);
+         w.begin(0xB002);
+         leaf(w, 0xB010, {'q', 0, 0, 0, 0, 0, 0xFF, 0xFF}, overrun);
+         w.end();
+         w.end();
+       }},
+  };
+  for (const Case& c : cases) {
+    auto sound = quad_and([&](ChunkWriter& w) { c.in_editor(w, 0); },
+                          [&](ChunkWriter& w) { c.in_main(w, 0); });
+    auto broken = quad_and([&](ChunkWriter& w) { c.in_editor(w, 40); },
+                           [&](ChunkWriter& w) { c.in_main(w, 40); });
+    TGLFreeForm mesh;
+    EXPECT_EQ(error_of(mesh, "x.3ds", sound), "") << c.what;
+    EXPECT_EQ(mesh.MeshObjects().size(), 1u) << c.what << ": lights and cameras build nothing";
+    EXPECT_EQ(error_of(mesh, "x.3ds", broken), text) << c.what;
+    EXPECT_EQ(mesh.MeshObjects().size(), 1u) << c.what << ": the quad read before stays";
+  }
+
+  // A light too short for its own position.
+  auto short_light = quad_and(
+      [](ChunkWriter& w) {
+        w.begin(0x4000);
+        w.zstring("lamp");
+        w.begin(0x4600);
+        w.f32(1);
+        w.end();
+        w.end();
+      },
+      [](ChunkWriter&) {});
+  TGLFreeForm mesh;
+  EXPECT_EQ(error_of(mesh, "x.3ds", short_light), text);
+}
+
+TEST(File3DS, DeeplyNestedContainersAreWalkedWithoutRecursion) {
+  for (uint32_t overrun : {0u, 40u}) {
+    auto d = quad_and(
+        [&](ChunkWriter& w) {
+          for (int i = 0; i < 100000; ++i) w.begin(0x3D3D);
+          leaf(w, 0x0100, zeros(4), overrun);
+          for (int i = 0; i < 100000; ++i) w.end();
+        },
+        [](ChunkWriter&) {});
+    TGLFreeForm mesh;
+    std::string error = error_of(mesh, "x.3ds", d);
+    if (overrun)
+      EXPECT_EQ(error.rfind("An invalid Chunk structure", 0), 0u) << error;
+    else
+      EXPECT_EQ(error, "");
+    EXPECT_EQ(mesh.MeshObjects().size(), 1u);
+  }
 }
