@@ -46,19 +46,26 @@ void TGLMaterialLibrary::LoadFromBytes(const std::vector<uint8_t>& data) {
   // 3.–4. Each material as it comes; a failure keeps the ones read so far.
   int32_t count = read_tagged_integer(r);
   for (int32_t i = 0; i < count; ++i) {
+    // Name, flag and bitmap come first: a material whose bitmap is cut short or does not
+    // decode is not added at all, while the ones before it stay.
     std::string name = read_tagged_string(r);
     bool textured = read_tagged_boolean(r);
+    std::string bmp = textured ? read_tagged_string(r) : std::string();
     TGLLibMaterial& item = materials_.Add();
     item.SetName(name);
     TGLMaterial& m = item.Material();
     if (textured) {
-      std::string bmp = read_tagged_string(r);
       TGLTexture& t = m.Texture();
       t.SetMinFilter(miLinearMipmapLinear);
       t.SetMagFilter(maLinear);
       t.SetTextureMode(tmModulate);
       t.SetDisabled(false);
-      t.Image().LoadFromBitmap(std::vector<uint8_t>(bmp.begin(), bmp.end()));
+      try {
+        t.Image().LoadFromBitmap(std::vector<uint8_t>(bmp.begin(), bmp.end()));
+      } catch (...) {
+        materials_.Delete(materials_.Count() - 1);
+        throw;
+      }
     }
     TGLFaceProperties& front = m.FrontProperties();
     read_rgb(r, front.Ambient());

@@ -343,12 +343,45 @@ TEST(MaterialLibraryFile, FailuresAndWhatTheyLeave) {
   lstr.write_u8(vaLString);
   lstr.write_u32(0xFFFFFFF0u);
   EXPECT_EQ(error_of([&] { lib.LoadFromBytes(lstr.data()); }), "Stream read error");
-  // A broken embedded bitmap fails with the decoder's text, keeping the material.
-  LibraryFile broken(0, 1);
+  // A broken embedded bitmap fails with the decoder's text; its material is not added, the
+  // ones before it stay.
+  LibraryFile broken(0, 2);
+  broken.material("plain");
   std::vector<uint8_t> junk = {'B', 'M', 1, 2, 3};
   broken.material("pic", 0.5f, &junk);
-  EXPECT_NE(error_of([&] { lib.LoadFromBytes(broken.data()); }), "");
-  EXPECT_EQ(lib.Materials().Count(), 1);
+  EXPECT_EQ(
+      error_of([&] { lib.LoadFromBytes(broken.data()); }).rfind("Bitmap image is not valid", 0),
+      0u);
+  ASSERT_EQ(lib.Materials().Count(), 1);
+  EXPECT_EQ(lib.Materials()[0].Name(), "plain");
+}
+
+TEST(MaterialLibraryFile, AFileCutInsideABitmapAddsNoHalfMadeMaterial) {
+  auto bmp = checker_bmp();
+  LibraryFile f(0, 2);
+  f.material("plain", 0.25f);
+  size_t second = f.data().size();
+  f.material("pic", 0.5f, &bmp);
+  // Name "pic" (tag, length, 3 bytes), the flag, the short string's tag and its length byte.
+  ASSERT_LE(bmp.size(), 255u);
+  size_t bitmap_at = second + 5 + 1 + 2;
+  for (size_t cut :
+       {bitmap_at - 1, bitmap_at + 1, bitmap_at + bmp.size() / 2, bitmap_at + bmp.size() - 1}) {
+    auto data = f.data();
+    data.resize(cut);
+    TGLMaterialLibrary lib;
+    EXPECT_EQ(error_of([&] { lib.LoadFromBytes(data); }), "Stream read error") << "cut at " << cut;
+    ASSERT_EQ(lib.Materials().Count(), 1) << "cut at " << cut;
+    EXPECT_EQ(lib.Materials()[0].Name(), "plain");
+    EXPECT_FLOAT_EQ(lib.Materials()[0].Material().FrontProperties().Ambient().Red(), 0.25f);
+  }
+  // Cut in the colours after the bitmap, the material is there with its picture.
+  auto data = f.data();
+  data.resize(bitmap_at + bmp.size() + 4);
+  TGLMaterialLibrary lib;
+  EXPECT_EQ(error_of([&] { lib.LoadFromBytes(data); }), "Stream read error");
+  ASSERT_EQ(lib.Materials().Count(), 2);
+  EXPECT_EQ(lib.Materials()[1].Material().Texture().Image().Width(), 2);
 }
 
 TEST(MaterialLibraryFile, AllStringTagsAndNegativeCounts) {
