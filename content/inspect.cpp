@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string>
 
@@ -138,7 +139,9 @@ int inspect_file(const std::string& path) {
       inspect_picture(path, ext);
     else
       throw Exception("Unknown file extension (" + ext + ")");
-  } catch (const Exception& e) {
+  } catch (const std::exception& e) {
+    // The readers' own Exception, and whatever else the libraries below them throw (a picture
+    // too big for memory): a bad file ends in a message, never in an abort.
     std::cerr << e.what() << "\n";
     return 1;
   }

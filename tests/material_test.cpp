@@ -1,6 +1,8 @@
 // Materials and the material library: defaults, names and their hash, references by name with
 // the cycle check, users, the library file with its failures, textures and ImageAlpha on pixels.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -560,6 +562,64 @@ TEST(MaterialLibraryFile, InspectShowsMaterialsAndPictures) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(inspect_file((dir / "none.mat").string()), 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("Cannot open file", 0), 0u);
+  std::filesystem::remove_all(dir);
+}
+
+namespace {
+
+// Runs inspect in a process limited to what it has mapped now plus 64 MiB, and ends with its
+// exit code.
+[[noreturn]] void inspect_under_tight_address_limit(const std::string& path) {
+  std::ifstream statm("/proc/self/statm");
+  size_t pages = 0;
+  statm >> pages;
+  rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{64} << 20);
+  rlimit r{limit, limit};
+  setrlimit(RLIMIT_AS, &r);
+  std::exit(inspect_file(path));
+}
+
+}  // namespace
+
+TEST(MaterialLibraryFile, InspectReportsAPictureTooBigForMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's own mappings do not live under an address limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "the address sanitizer's own mappings do not live under an address limit";
+#endif
+#endif
+  // A 1-bit bitmap of the largest size the reader takes: 8 MiB of file, 256 MiB of picture.
+  // Under an address limit that leaves no room for the picture, the allocation fails with
+  // std::bad_alloc; inspect reports it like any reader error instead of aborting.
+  auto dir = std::filesystem::temp_directory_path() / "karmund_inspect_memory_test";
+  std::filesystem::create_directories(dir);
+  std::string path = (dir / "huge.bmp").string();
+  {
+    std::vector<uint8_t> header(62, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+      for (int i = 0; i < 4; ++i) header[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    const uint32_t pixels = 1024u * 8192u;
+    header[0] = 'B', header[1] = 'M';
+    put32(2, 62 + pixels);
+    put32(10, 62);
+    put32(14, 40);
+    put32(18, 8192);
+    put32(22, 8192);
+    header[26] = 1;
+    header[28] = 1;
+    put32(46, 2);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(header.data()), 62);
+    std::vector<char> rows(pixels, 0);
+    out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+  }
+  // The child starts afresh rather than as a fork of a process that may have threads.
+  const std::string style = GTEST_FLAG_GET(death_test_style);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(inspect_under_tight_address_limit(path), testing::ExitedWithCode(1), "bad_alloc");
+  GTEST_FLAG_SET(death_test_style, style);
   std::filesystem::remove_all(dir);
 }
 

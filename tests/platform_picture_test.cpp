@@ -222,6 +222,23 @@ TEST(BmpReader, BadHeadersAreRejected) {
             prefix + "empty colour masks");
 }
 
+TEST(BmpReader, PicturesWhoseBufferWouldPassTheLimitAreRefused) {
+  // Four bytes a pixel, 256 MiB at most: a 1-bit file of 8 MiB may not ask for more.
+  const std::string prefix = "Bitmap image is not valid: ";
+  const Bytes two_colours = {0, 0, 0, 0, 255, 255, 255, 0};
+  Bytes rows(size_t{1024} * 8193, 0);  // 8192 bits a row
+  EXPECT_EQ(error_of(make_bmp(8192, 8193, 1, two_colours, rows, 0, 2), platform::decode_bmp),
+            prefix + "picture too large (8192 x 8193)");
+  EXPECT_EQ(error_of(make_bmp(32768, 32768, 1, two_colours, {}, 0, 2), platform::decode_bmp),
+            prefix + "picture too large (32768 x 32768)")
+      << "refused before the data is even looked at";
+  EXPECT_EQ(error_of(make_bmp(8192, 8192, 1, two_colours, {}, 0, 2), platform::decode_bmp),
+            prefix + "pixel data truncated")
+      << "exactly 256 MiB is allowed; here only the data is missing";
+  EXPECT_EQ(error_of(make_bmp(32768, 2048, 1, two_colours, {}, 0, 2), platform::decode_bmp),
+            prefix + "pixel data truncated");
+}
+
 TEST(BmpReader, EveryCutAndFlipEndsInAnExceptionOrAPicture) {
   // Under the sanitizers this proves no read leaves the data.
   Bytes good = eight_bit_sample();

@@ -12,6 +12,9 @@ constexpr uint32_t kRgb = 0;        // BI_RGB
 constexpr uint32_t kBitfields = 3;  // BI_BITFIELDS
 constexpr uint32_t kAlphaBitfields = 6;
 constexpr int64_t kMaxSide = 32768;
+// The decoded picture is four bytes a pixel: 256 MiB of it is the most we allocate, as for JPEG.
+// A small 1-bit file could otherwise ask for gigabytes.
+constexpr int64_t kMaxPixels = int64_t{1} << 26;
 
 [[noreturn]] void invalid(const std::string& why) {
   throw Exception("Bitmap image is not valid: " + why);
@@ -91,7 +94,7 @@ Layout read_layout(const std::vector<uint8_t>& data) {
     l.height = -l.height;
   }
   if (l.width <= 0 || l.height <= 0) invalid("empty picture");
-  if (l.width > kMaxSide || l.height > kMaxSide) {
+  if (l.width > kMaxSide || l.height > kMaxSide || l.width * l.height > kMaxPixels) {
     invalid("picture too large (" + std::to_string(l.width) + " x " + std::to_string(l.height) +
             ")");
   }
