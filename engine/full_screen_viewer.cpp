@@ -2,6 +2,7 @@
 // the repaint requests that follow scene changes.
 #include "engine/full_screen_viewer.h"
 
+#include "engine/application.h"
 #include "engine/camera.h"
 #include "engine/scene_object.h"
 
@@ -207,45 +208,81 @@ char key_press_char(int vk, uint32_t shift) {
 
 constexpr uint32_t kDoubleClickMs = 500;
 
+// Every window event is a dispatch boundary of its own: a handler's error goes to the
+// application's report and the loop carries on (the frame clock too, when the event came from
+// inside its step). Halt is no std::exception, so the game's own end passes straight through.
+template <class Handler>
+void dispatch(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    Application.HandleException(e);
+  }
+}
+
 }  // namespace
 
 platform::WindowEvents TGLFullScreenViewer::window_events() {
   platform::WindowEvents e;
   e.key_down = [this](int vk, uint32_t shift) {
     int key = vk;
-    if (OnKeyDown) OnKeyDown(this, key, shift);
+    dispatch([&] {
+      if (OnKeyDown) OnKeyDown(this, key, shift);
+    });
+    // The character comes as a message of its own, even when the key-down handler failed.
     char c = key != 0 ? key_press_char(key, shift) : 0;
-    if (c && OnKeyPress) OnKeyPress(this, c);
+    dispatch([&] {
+      if (c && OnKeyPress) OnKeyPress(this, c);
+    });
   };
   e.key_up = [this](int vk, uint32_t shift) {
     int key = vk;
-    if (OnKeyUp) OnKeyUp(this, key, shift);
+    dispatch([&] {
+      if (OnKeyUp) OnKeyUp(this, key, shift);
+    });
   };
   e.mouse_down = [this](platform::MouseButton button, uint32_t shift, int x, int y) {
-    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+    dispatch([&] {
+      if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+    });
     if (button != platform::mbLeft) return;
     uint32_t now = platform::tick_count();
     if (left_down_seen_ && now - last_left_down_ <= kDoubleClickMs) {
       left_down_seen_ = false;
-      if (OnDblClick) OnDblClick(this);
+      dispatch([&] {
+        if (OnDblClick) OnDblClick(this);
+      });
     } else {
       left_down_seen_ = true;
       last_left_down_ = now;
     }
   };
   e.mouse_up = [this](platform::MouseButton button, uint32_t shift, int x, int y) {
-    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
-    if (button == platform::mbLeft && OnClick) OnClick(this);
+    dispatch([&] {
+      if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+    });
+    dispatch([&] {
+      if (button == platform::mbLeft && OnClick) OnClick(this);
+    });
   };
   e.mouse_move = [this](uint32_t shift, int x, int y) {
-    if (OnMouseMove) OnMouseMove(this, shift, x, y);
+    dispatch([&] {
+      if (OnMouseMove) OnMouseMove(this, shift, x, y);
+    });
   };
   e.mouse_wheel = [this](uint32_t shift, int delta, int x, int y) {
     bool handled = false;
-    if (OnMouseWheel) OnMouseWheel(this, shift, delta, TPoint{x, y}, handled);
+    dispatch([&] {
+      if (OnMouseWheel) OnMouseWheel(this, shift, delta, TPoint{x, y}, handled);
+    });
   };
-  e.close_query = [this] { return close_query(); };
-  e.paint = [this] { Render(); };
+  // A close whose handlers failed did not happen: the window stays.
+  e.close_query = [this] {
+    bool closed = false;
+    dispatch([&] { closed = close_query(); });
+    return closed;
+  };
+  e.paint = [this] { dispatch([&] { Render(); }); };
   return e;
 }
 

@@ -2,6 +2,7 @@
 // posted, so OnNotify always runs between frames and input events, never inside Stop or Open.
 #include "sound/media_player.h"
 
+#include "engine/application.h"
 #include "platform/platform.h"
 
 TMediaPlayer::TMediaPlayer(TComponent* owner) : TComponent(owner) {
@@ -83,10 +84,11 @@ void TMediaPlayer::deliver() {
   notify_value_ = due_.front();
   due_.pop_front();
   if (!OnNotify) return;
-  // This message is a dispatch boundary of its own: the handler's error is reported here.
+  // This message is a dispatch boundary of its own: the handler's error goes to the
+  // application's report and the loop carries on; the game's Halt passes through.
   try {
     OnNotify(this);
-  } catch (const Exception& e) {
-    platform::report_error(e.what());
+  } catch (const std::exception& e) {
+    Application.HandleException(e);
   }
 }

@@ -9,9 +9,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include "content/file_midi.h"
 #include "content/file_mp3.h"
+#include "engine/application.h"
+#include "engine/cadencer.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 
@@ -249,6 +252,36 @@ TEST_F(MediaPlayerTest, HandlerErrorIsReportedAtTheMessage) {
   EXPECT_NO_THROW(dispatch());
   ASSERT_EQ(platform::reported_errors().size(), 1u);
   EXPECT_EQ(platform::reported_errors()[0], "No MCI device open");
+}
+
+TEST_F(MediaPlayerTest, AnyHandlerErrorGoesToTheApplicationAndTheFramesGoOn) {
+  Application.ResetTerminated();
+  TComponent form;
+  auto* scene = make_owned<TGLScene>(&form);
+  auto* cadencer = make_owned<TGLCadencer>(&form);
+  int frames = 0;
+  cadencer->OnProgress = [&](TComponent*, double, double) { ++frames; };
+  cadencer->SetScene(scene);
+  std::vector<std::string> seen;
+  Application.OnException = [&](const std::exception& e) { seen.push_back(e.what()); };
+  open(hra_mp3());
+  player_->OnNotify = [](TComponent*) { throw std::out_of_range("vector::_M_range_check"); };
+  player_->Play();  // 0.25 s: it ends during the run
+  for (int i = 0; i < 40; ++i) Application.ProcessMessages();
+  Application.OnException = nullptr;
+  EXPECT_EQ(seen, (std::vector<std::string>{"vector::_M_range_check"}))
+      << "the notification's error reaches the application's standard handler once";
+  EXPECT_TRUE(cadencer->Enabled()) << "an error outside a step leaves the frame clock on";
+  EXPECT_EQ(frames, 40);
+}
+
+TEST_F(MediaPlayerTest, TheGamesHaltInTheHandlerPassesThrough) {
+  open(hra_mp3());
+  player_->OnNotify = [](TComponent*) { platform::halt(0); };
+  player_->Play();
+  player_->Stop();
+  EXPECT_THROW(dispatch(), platform::Halt);
+  EXPECT_TRUE(platform::reported_errors().empty());
 }
 
 TEST_F(MediaPlayerTest, WithoutADeviceMusicIsSilentButStillNotifiesStop) {

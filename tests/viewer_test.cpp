@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/application.h"
+#include "engine/cadencer.h"
 #include "engine/camera.h"
 #include "engine/full_screen_viewer.h"
 #include "engine/scene_object.h"
@@ -239,4 +241,131 @@ TEST(ViewerPaint, ForgetsAFreedCameraAndScene) {
   platform::invalidate_window();
   platform::process_window_events();  // paints without a camera: the background only
   EXPECT_EQ(viewer->Buffer().FramesRendered(), 2u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Errors in the handlers: each event is a dispatch boundary of its own
+
+namespace {
+
+// A viewer on and a frame clock driven by posted messages, as the game runs them.
+struct RunningViewer {
+  TComponent form;
+  TGLScene* scene = make_owned<TGLScene>(&form);
+  TGLFullScreenViewer* viewer = make_owned<TGLFullScreenViewer>(&form);
+  TGLCadencer* cadencer = nullptr;
+  int frames = 0;
+
+  explicit RunningViewer(std::vector<platform::headless::ScriptEvent> events) {
+    Configure(false, std::move(events));
+    Application.ResetTerminated();
+    viewer->SetWidth(640);
+    viewer->SetHeight(480);
+    viewer->SetFullScreen(true);
+    cadencer = make_owned<TGLCadencer>(&form);
+    cadencer->OnProgress = [this](TComponent*, double, double) { ++frames; };
+    cadencer->SetScene(scene);
+  }
+  void run(int passes) {
+    for (int i = 0; i < passes; ++i) Application.ProcessMessages();
+  }
+};
+
+// Routes the application's report into `seen` for one test.
+struct ExceptionHook {
+  std::vector<std::string> seen;
+  ExceptionHook() {
+    Application.OnException = [this](const std::exception& e) { seen.push_back(e.what()); };
+  }
+  ~ExceptionHook() { Application.OnException = nullptr; }
+};
+
+}  // namespace
+
+TEST(ViewerErrors, KeyDownErrorIsReportedAndTheFramesGoOn) {
+  using platform::headless::ScriptEvent;
+  RunningViewer run({{2, ScriptEvent::KeyDown, 'A', 0}, {4, ScriptEvent::KeyDown, 'B', 0}});
+  std::vector<std::string> keys;
+  run.viewer->OnKeyDown = [&](TComponent*, int& key, TShiftState) {
+    keys.push_back(std::string(1, char(key)));
+    if (key == 'A') throw Exception("Cannot open file \"x\". No such file");
+  };
+  std::string pressed;
+  run.viewer->OnKeyPress = [&](TComponent*, char& c) { pressed += c; };
+  run.run(6);
+  ASSERT_EQ(platform::reported_errors().size(), 1u);
+  EXPECT_EQ(platform::reported_errors()[0], "Cannot open file \"x\". No such file");
+  EXPECT_TRUE(run.cadencer->Enabled()) << "an input error must not stop the frame clock";
+  EXPECT_EQ(run.frames, 6) << "every frame after the failed key still came";
+  EXPECT_EQ(keys, (std::vector<std::string>{"A", "B"})) << "the next key reached its handler";
+  EXPECT_EQ(pressed, "ab") << "the character is a message of its own";
+  EXPECT_TRUE(run.viewer->Active());
+}
+
+TEST(ViewerErrors, MouseDownErrorGoesToTheApplicationsReport) {
+  using platform::headless::ScriptEvent;
+  RunningViewer run({{2, ScriptEvent::MouseDown, 0, 0},
+                     {2, ScriptEvent::MouseUp, 0, 0},
+                     {3, ScriptEvent::MouseDown, 1, 0}});
+  ExceptionHook hook;
+  int downs = 0, clicks = 0;
+  run.viewer->OnMouseDown = [&](TComponent*, TMouseButton, TShiftState, int, int) {
+    ++downs;
+    std::vector<int> none;
+    (void)none.at(1);  // a standard library error, not the engine's own type
+  };
+  run.viewer->OnClick = [&](TComponent*) { ++clicks; };
+  run.run(5);
+  EXPECT_EQ(hook.seen.size(), 2u) << "both failed mouse-downs reach the standard handler";
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(clicks, 1) << "the button's release is handled on its own";
+  EXPECT_TRUE(run.cadencer->Enabled());
+  EXPECT_EQ(run.frames, 5);
+}
+
+TEST(ViewerErrors, EveryOtherEventIsABoundaryToo) {
+  using platform::headless::ScriptEvent;
+  RunningViewer run({{1, ScriptEvent::KeyDown, 'W', 0},
+                     {1, ScriptEvent::KeyUp, 'W', 0},
+                     {1, ScriptEvent::MouseMove, 10, 20},
+                     {1, ScriptEvent::Wheel, 120, 0},
+                     {1, ScriptEvent::MouseDown, 0, 0},
+                     {1, ScriptEvent::MouseUp, 0, 0},
+                     {1, ScriptEvent::MouseDown, 0, 0}});
+  auto fail = [](const char* what) { throw Exception(what); };
+  run.viewer->OnKeyPress = [&](TComponent*, char&) { fail("press"); };
+  run.viewer->OnKeyUp = [&](TComponent*, int&, TShiftState) { fail("key up"); };
+  run.viewer->OnMouseMove = [&](TComponent*, TShiftState, int, int) { fail("move"); };
+  run.viewer->OnMouseWheel = [&](TComponent*, TShiftState, int, TPoint, bool&) { fail("wheel"); };
+  run.viewer->OnMouseUp = [&](TComponent*, TMouseButton, TShiftState, int, int) { fail("up"); };
+  run.viewer->OnClick = [&](TComponent*) { fail("click"); };
+  run.viewer->OnDblClick = [&](TComponent*) { fail("double"); };
+  run.run(3);
+  EXPECT_EQ(
+      platform::reported_errors(),
+      (std::vector<std::string>{"press", "key up", "move", "wheel", "up", "click", "double"}));
+  EXPECT_TRUE(run.cadencer->Enabled());
+  EXPECT_EQ(run.frames, 3);
+
+  // A close whose handler fails did not happen: the viewer stays on.
+  run.viewer->OnCloseQuery = [&](TComponent*, bool&) { fail("close"); };
+  auto close_query = platform::headless::backend().events.close_query;
+  ASSERT_TRUE(close_query);
+  EXPECT_FALSE(close_query());
+  EXPECT_EQ(platform::reported_errors().back(), "close");
+  EXPECT_TRUE(run.viewer->Active());
+}
+
+TEST(ViewerErrors, TheGamesHaltPassesThrough) {
+  using platform::headless::ScriptEvent;
+  RunningViewer run({{2, ScriptEvent::KeyDown, platform::vkEscape, 0}});
+  run.viewer->OnKeyDown = [&](TComponent*, int&, TShiftState) { platform::halt(0); };
+  try {
+    run.run(5);
+    FAIL() << "the halt was swallowed";
+  } catch (const platform::Halt& halt) {
+    EXPECT_STREQ(halt.reason, "halt");
+  }
+  EXPECT_TRUE(platform::reported_errors().empty()) << "the regular end is no error";
+  EXPECT_EQ(run.frames, 1);
 }
