@@ -10,6 +10,8 @@
 #include "engine/application.h"
 #include "engine/full_screen_viewer.h"
 #include "engine/scene_object.h"
+#include "platform/common/message_queue.h"
+#include "platform/headless/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 
@@ -362,10 +364,10 @@ TEST(CadencerDriving, InputIsDispatchedBeforeTheFrame) {
   EXPECT_EQ(log, expected);
 }
 
-TEST(CadencerDriving, FloodGuardKeepsTheFramesComing) {
-  // Each message is handled in the tick it was posted in (the virtual clock moves only when a
-  // frame is paced, before the post), so every one counts towards the flood; past 5000 the
-  // 1 ms timer takes over for a step (headless fires it in the same pass), then posting resumes.
+TEST(CadencerDriving, FloodGuardHandsOverToTheTimerAndTheTimerResetsIt) {
+  // The headless clock moves only when a frame is paced, just before the step posts again, so
+  // every message is handled in the tick it was stamped with: each one counts towards the flood.
+  // The messages are dispatched one by one here to see the hand-over between them.
   Configure(1.0 / 60);
   TComponent form;
   auto* scene = make_owned<TGLScene>(&form);
@@ -373,7 +375,47 @@ TEST(CadencerDriving, FloodGuardKeepsTheFramesComing) {
   int calls = 0;
   cadencer->OnProgress = [&](TComponent*, double, double) { ++calls; };
   cadencer->SetScene(scene);
-  for (int i = 0; i < 12000; ++i) Application.ProcessMessages();
-  EXPECT_EQ(calls, 12000) << "one step per pass, none lost or doubled around the guard";
-  EXPECT_EQ(platform::headless::frame(), 12000);
+  auto& timers = platform::headless::backend().timers;
+  // Dispatches the one posted message (stamped `age` ms early); false when none was posted.
+  auto dispatch_posted = [](uint32_t age = 0) {
+    auto posted = platform::detail::take_posted();
+    if (posted.empty()) return false;
+    EXPECT_EQ(posted.size(), 1u) << "the window keeps one message in flight";
+    for (const auto& p : posted) platform::detail::dispatch_message(p.message, p.time - age);
+    return true;
+  };
+
+  for (int i = 0; i < 5000; ++i) ASSERT_TRUE(dispatch_posted()) << "message " << i + 1;
+  EXPECT_EQ(calls, 5000);
+  EXPECT_TRUE(timers.empty()) << "5000 in one tick are still allowed";
+  ASSERT_TRUE(dispatch_posted());  // the 5001st
+  EXPECT_EQ(calls, 5000) << "past 5000 the step waits for the timer";
+  EXPECT_FALSE(platform::detail::posted_pending()) << "and no further message is posted";
+  ASSERT_EQ(timers.size(), 1u) << "the 1 ms timer was started";
+
+  const uint32_t timer = timers[0];
+  platform::detail::dispatch_message(timer, platform::tick_count());
+  EXPECT_EQ(calls, 5001) << "the timer message makes the step";
+  EXPECT_TRUE(timers.empty()) << "and stops the timer";
+  // The timer reset the counter: another 5000 in one tick pass before the guard trips again.
+  for (int i = 0; i < 5000; ++i) ASSERT_TRUE(dispatch_posted()) << "message " << i + 1;
+  EXPECT_EQ(calls, 10001);
+  EXPECT_TRUE(timers.empty());
+  ASSERT_TRUE(dispatch_posted());
+  EXPECT_EQ(calls, 10001);
+  ASSERT_EQ(timers.size(), 1u);
+  platform::detail::dispatch_message(timers[0], platform::tick_count());
+  EXPECT_EQ(calls, 10002);
+
+  // A message stamped in an earlier tick resets the counter as well.
+  for (int i = 0; i < 4000; ++i) ASSERT_TRUE(dispatch_posted());
+  ASSERT_TRUE(dispatch_posted(1));
+  for (int i = 0; i < 4000; ++i) ASSERT_TRUE(dispatch_posted());
+  EXPECT_TRUE(timers.empty()) << "8001 in a row, but not in one tick";
+  EXPECT_EQ(calls, 18003);
+
+  // Through the ordinary loop no step is lost or doubled around the guard.
+  for (int i = 0; i < 6000; ++i) Application.ProcessMessages();
+  EXPECT_EQ(calls, 24003);
+  EXPECT_EQ(platform::headless::frame(), 24003);
 }
