@@ -1,8 +1,4 @@
 // Karmund: the game on the SDL backend.
 #include "game/program.h"
-#include "platform/platform.h"
 
-int main() {
-  platform::init();
-  return Karmund();
-}
+int main() { return Karmund(); }

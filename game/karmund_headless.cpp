@@ -267,7 +267,6 @@ int main(int argc, char** argv) {
   if (!options.shots.empty())
     options.config.frame_shown = [&] { take_shot(options.shots, options.shot_every, next_shot); };
 
-  platform::init();
   platform::headless::configure(options.config);
   if (!options.audio.empty()) platform::headless::set_audio_capture(options.audio);
   int status = Karmund([&](const char* reason) {

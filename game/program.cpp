@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "engine/application.h"
 #include "game/data.h"
 #include "game/form/form1.h"
 #include "platform/platform.h"
@@ -14,6 +15,8 @@ int Karmund(const std::function<void(const char* reason)>& atEnd,
   const char* reason = "halt";
   std::unique_ptr<TForm1> form;
   try {
+    // The display comes first: failing to start it is a start-up error like any other.
+    platform::init();
     form = std::make_unique<TForm1>();
     if (atStart) atStart();
     // Returns only once the viewer is off; the game's own ends halt from inside instead.
@@ -23,7 +26,7 @@ int Karmund(const std::function<void(const char* reason)>& atEnd,
     reason = halt.reason;
   } catch (const std::exception& e) {
     // A start-up error: the rest of start-up has not run and the game cannot be played.
-    platform::report_error(e.what());
+    Application.HandleException(e);
     code = 1;
     reason = "error";
   }

@@ -3,7 +3,8 @@
 
 #include <functional>
 
-// Creates the main form and runs its create handler, inside which the whole game runs, then ends.
+// Starts the platform (platform::init), creates the main form and runs its create handler, inside
+// which the whole game runs, then ends.
 // `atStart` runs once the form is composed, before its create handler (tests hook in there).
 // `atEnd` runs while the form still exists, with how the run ended ("halt", "error", or the
 // headless backend's "frames" and "stalled"). Returns the process's exit status: 0, or non-zero

@@ -143,3 +143,21 @@ TEST_F(HeadlessRunner, ShotsEveryKFramesArePngFilesOfTheView) {
     EXPECT_EQ(h[25], 6) << name << ": RGBA";
   }
 }
+
+// The SDL program: a display that cannot start is a start-up error, reported and ending with 1.
+TEST(GameProgram, DisplayStartFailureIsReportedWithStatusOne) {
+  const fs::path game = fs::path(KARMUND_HEADLESS_EXE).parent_path() / "karmund";
+  if (!fs::exists(game)) GTEST_SKIP() << game << " is not built";
+  const fs::path err =
+      fs::temp_directory_path() / ("karmund_display_" + std::to_string(::getpid()) + ".txt");
+  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=no_such_driver " +
+                              game.string() + " 2>" + err.string();
+  const int status = std::system(command.c_str());
+  std::ifstream in(err);
+  std::stringstream text;
+  text << in.rdbuf();
+  fs::remove(err);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal, not through the report: " << text.str();
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(text.str().find("Cannot start the display: "), std::string::npos) << text.str();
+}
