@@ -2,6 +2,9 @@
 // and a JSON dump of the game state and the form's named objects at the end of the run.
 #include <unistd.h>
 
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -37,8 +40,8 @@ const char* const kUsage =
     "usage: karmund-headless [--workdir DIR] [--frames N] [--dt S] [--input FILE] [--dump FILE]\n"
     "                        [--audio FILE] [--shots DIR [--shot-every K]]\n"
     "  --workdir DIR  the game's working directory (modely/, data/); default: here\n"
-    "  --frames N     stop after N frames; default: until the game ends\n"
-    "  --dt S         virtual seconds per frame; default 1/60\n"
+    "  --frames N     stop after N frames (a whole number from 1); default: until the game ends\n"
+    "  --dt S         virtual seconds per frame (a finite number above 0); default 1/60\n"
     "  --input FILE   input script: 'FRAME key down|up NAME', 'FRAME mouse move X Y',\n"
     "                 'FRAME mouse down|up left|right', 'FRAME wheel N'; '#' comments\n"
     "  --dump FILE    JSON at the end: frame, how it ended, errors, game state, named objects\n"
@@ -54,10 +57,25 @@ int usage(const std::string& problem) {
   return 2;
 }
 
-bool parse_number(const std::string& text, double& value) {
+// Digits only, at least 1, and within the frame counter's range.
+bool parse_count(const std::string& text, int64_t& value) {
+  if (text.empty()) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    const int digit = c - '0';
+    if (value > (INT64_MAX - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  return value >= 1;
+}
+
+// A finite number above 0 ("inf", "nan" and "1e999" are not).
+bool parse_seconds(const std::string& text, double& value) {
   char* end = nullptr;
+  errno = 0;
   value = std::strtod(text.c_str(), &end);
-  return !text.empty() && end && *end == '\0';
+  return !text.empty() && end && *end == '\0' && errno == 0 && std::isfinite(value) && value > 0;
 }
 
 json vec(const TGLCoordinates& c) { return json::array({c.X(), c.Y(), c.Z()}); }
@@ -216,15 +234,12 @@ int main(int argc, char** argv) {
     }
     if (i + 1 >= argc) return usage("missing value after " + arg);
     std::string value = argv[++i];
-    double number = 0;
     if (arg == "--workdir") {
       options.workdir = value;
     } else if (arg == "--frames") {
-      if (!parse_number(value, number) || number < 0) return usage("bad --frames " + value);
-      options.config.max_frames = static_cast<int64_t>(number);
+      if (!parse_count(value, options.config.max_frames)) return usage("bad --frames " + value);
     } else if (arg == "--dt") {
-      if (!parse_number(value, number) || number < 0) return usage("bad --dt " + value);
-      options.config.dt = number;
+      if (!parse_seconds(value, options.config.dt)) return usage("bad --dt " + value);
     } else if (arg == "--input") {
       options.input = value;
     } else if (arg == "--dump") {
@@ -234,8 +249,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--shots") {
       options.shots = value;
     } else if (arg == "--shot-every") {
-      if (!parse_number(value, number) || number < 1) return usage("bad --shot-every " + value);
-      options.shot_every = static_cast<int64_t>(number);
+      if (!parse_count(value, options.shot_every)) return usage("bad --shot-every " + value);
     } else {
       return usage("unknown option " + arg);
     }

@@ -161,3 +161,18 @@ TEST(GameProgram, DisplayStartFailureIsReportedWithStatusOne) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_NE(text.str().find("Cannot start the display: "), std::string::npos) << text.str();
 }
+
+TEST_F(HeadlessRunner, FramesAndDtMustBeNumbersTheRunCanUse) {
+  for (const char* frames :
+       {"inf", "nan", "1e30", "2.5", "0", "-3", "+4", "5x", "\"\"", "99999999999999999999"}) {
+    EXPECT_EQ(run(std::string("--frames ") + frames), 2) << "--frames " << frames;
+    EXPECT_NE(err_.find("bad --frames"), std::string::npos) << err_;
+  }
+  for (const char* dt : {"inf", "-inf", "nan", "0", "-0.1", "1e999", "abc", "\"\""}) {
+    EXPECT_EQ(run(std::string("--dt ") + dt), 2) << "--dt " << dt;
+    EXPECT_NE(err_.find("bad --dt"), std::string::npos) << err_;
+  }
+  EXPECT_EQ(run("--shots " + (dir_ / "shots").string() + " --shot-every 1e30"), 2);
+  ASSERT_EQ(run("--frames 3 --dt 2.5e-2 " + dump_arg()), 0) << err_;
+  EXPECT_EQ(dump()["frame"], 3);
+}
