@@ -206,7 +206,9 @@ class SMDReader {
     int32_t frames_before = static_cast<int32_t>(t_.skeleton.Frames.size());
     while (line(i) != "end") {
       std::string_view l = line(i);
-      if (l.substr(0, 5) != "time ") throw Exception("time not found, got: " + std::string(l));
+      // "time" and a blank: exporters that write tabs write "time\t0" too.
+      if (l.size() < 5 || l.substr(0, 4) != "time" || !is_blank(l[4]))
+        throw Exception("time not found, got: " + std::string(l));
       TSkeletonFrame& frame = t_.skeleton.Frames.emplace_back();
       frame.Name = file_name_ + " " + std::string(l);
       for (++i; i < lines_.size(); ++i) {

@@ -183,6 +183,30 @@ TEST(FileSMD, TabsSeparateFieldsLikeSpaces) {
   EXPECT_FLOAT_EQ(actor.Skeleton().Frames[0].Position[0].Z, 3);
 }
 
+TEST(FileSMD, ATabAfterTimeOpensAFrame) {
+  // Exporters that write tabs write them after "time" as well.
+  std::string text =
+      "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime\t0\n0 1 2 3 0 0 0\ntime \t1\n"
+      "0 4 5 6 0 0 0\nend\ntriangles\nend\n";
+  TGLActor actor;
+  actor.LoadFromBytes("t.smd", bytes(text));
+  ASSERT_EQ(actor.Skeleton().Frames.size(), 2u);
+  EXPECT_EQ(actor.Skeleton().Frames[0].Name, "t.smd time\t0");
+  EXPECT_FLOAT_EQ(actor.Skeleton().Frames[0].Position[0].Z, 3);
+  EXPECT_FLOAT_EQ(actor.Skeleton().Frames[1].Position[0].X, 4);
+  ASSERT_EQ(actor.Animations().Count(), 1);
+  EXPECT_EQ(actor.Animations()[0].EndFrame(), 1);
+  // "time" must still be a word of its own.
+  EXPECT_EQ(load_error(actor, "t.smd",
+                       "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntimes 0\nend\n"
+                       "triangles\nend\n"),
+            "time not found, got: times 0");
+  EXPECT_EQ(load_error(actor, "t.smd",
+                       "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime\nend\n"
+                       "triangles\nend\n"),
+            "time not found, got: time");
+}
+
 TEST(FileSMD, FieldsAndNumbers) {
   EXPECT_EQ(split_smd_fields("0 \"a bone\" -1"), (std::vector<std::string>{"0", "a bone", "-1"}));
   EXPECT_EQ(split_smd_fields("  1,2 ,3\t4 "), (std::vector<std::string>{"1", "2", "3", "4"}));
