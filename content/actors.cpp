@@ -7,6 +7,7 @@
 #include "content/build.h"
 #include "content/file_smd.h"
 #include "content/mesh.h"
+#include "content/models.h"
 
 namespace content {
 namespace {
@@ -320,14 +321,24 @@ void martan(Bytes& model, Bytes& anim) {
   }));
 }
 
+using Maker = void (*)(Bytes&, Bytes&);
+const std::pair<const char*, Maker> kActors[] = {{"klep1", klep1},       {"celisti", celisti},
+                                                 {"chapadla", chapadla}, {"ryba", ryba},
+                                                 {"pavouk", pavouk},     {"martan", martan}};
+
 }  // namespace
 
+bool make_actor(const std::string& name, Bytes& model, Bytes& anim) {
+  for (auto [n, make] : kActors)
+    if (name == n) {
+      make(model, anim);
+      return true;
+    }
+  return false;
+}
+
 void add_actor_products(std::vector<Product>& out) {
-  using Maker = void (*)(Bytes&, Bytes&);
-  const std::pair<const char*, Maker> actors[] = {{"klep1", klep1},       {"celisti", celisti},
-                                                  {"chapadla", chapadla}, {"ryba", ryba},
-                                                  {"pavouk", pavouk},     {"martan", martan}};
-  for (auto [name, make] : actors) {
+  for (auto [name, make] : kActors) {
     std::string n = name;
     out.push_back({"data/" + n + ".smd", [make] {
                      Bytes model, anim;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "content/bytes.h"
 #include "content/mesh.h"
 
 namespace content {
@@ -15,5 +16,9 @@ struct Model {
 };
 const std::vector<Model>& models();
 Mesh make_model(const std::string& name);
+
+// The actors' SMD files ("klep1", "celisti", "chapadla", "ryba", "pavouk", "martan"): the
+// model and its animation; false for another name.
+bool make_actor(const std::string& name, Bytes& model, Bytes& anim);
 
 }  // namespace content

@@ -296,17 +296,11 @@ Bytes bmp(const Image& i) { return write_bmp(i); }
 }  // namespace
 
 Image level_picture(int level) {
-  // A look down the level from a place near its start, then its name.
-  struct Look {
-    float wx, wy, sx, sy;
-    const char* name;
-  };
-  static const Look looks[6] = {
-      {-100, 0, 40, 40, "Větrný kaňon"},      {-100, 0, 40, 30, "Pod hladinou"},
-      {-380, 900, 40, 40, "Krypta"},          {500, 0, 0, 60, "Továrna"},
-      {-406, -700, 50, 60, "Šachta větráků"}, {1000, 0, 0, 50, "Doupě Marťanů"}};
-  const Look& l = looks[std::clamp(level, 1, 6) - 1];
-  Image view = render_level(level, level_mesh(level), l.wx, l.wy, l.sx, l.sy, 342, 256);
+  // The level as the player meets it, with its name.
+  static const char* const names[6] = {"Větrný kaňon", "Pod hladinou",   "Krypta",
+                                       "Továrna",      "Šachta větráků", "Doupě Marťanů"};
+  const int n = std::clamp(level, 1, 6);
+  Image view = render_level_scene(n, 342, 256);
   Image img(256, 256);
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 256; ++x) img.at(x, y) = view.at(x + 43, y);
@@ -319,7 +313,7 @@ Image level_picture(int level) {
   draw_text(img, "ÚROVEŇ " + std::to_string(level), 128, 224, t, Align::centre);
   t.size = 15;
   t.colour = rgb(0.9f, 0.9f, 0.95f);
-  draw_text(img, l.name, 128, 245, t, Align::centre);
+  draw_text(img, names[n - 1], 128, 245, t, Align::centre);
   img.frame_rect(0.5f, 0.5f, 255.5f, 255.5f, 6, 3, rgb(0.8f, 0.65f, 0.3f));
   return img;
 }

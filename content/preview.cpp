@@ -82,6 +82,88 @@ Image render_object(const Mesh& m, const Image* tex, bool glow, int w, int h, fl
   return ras.image();
 }
 
+// The textures the pictures wear, painted once.
+struct Textures {
+  Image m0 = rock_atlas(), m1 = glow_atlas(), m2 = alien_metal(), m3 = chitin(), m4 = lair_rock(),
+        m5 = fish_scales(), m6 = sea_skin(), m7 = martian_skin(), hull = object_texture("lod"),
+        barrel = object_texture("sud1"), eyes = object_texture("oci");
+};
+const Textures& textures() {
+  static const Textures t;
+  return t;
+}
+
+// A model centred as the form centres it on loading.
+Mesh centred(const std::string& name) {
+  Mesh m = make_model(name);
+  m.transform(Xform::translate(m.bounds().centre() * -1.0f));
+  return m;
+}
+
+// An actor posed at `frame` of its animation, as the engine reads and centres it.
+Mesh actor_pose(const std::string& name, int frame) {
+  Bytes model, anim;
+  make_actor(name, model, anim);
+  TGLActor act;
+  act.SetAutoCentering(macCenterX | macCenterY | macCenterZ);
+  act.LoadFromBytes("data\\" + name + ".smd", model);
+  act.AppendFromBytes("data\\" + name + "_anim.smd", anim);
+  act.Skeleton().PrepareGlobalMatrices();
+  int frames = static_cast<int>(act.Skeleton().Frames.size());
+  return engine_mesh(act, frames > 0 ? frame % frames : -1);
+}
+
+// A level's scene through a camera like the play camera, the ship at (ship_x, ship_y) and the
+// walls at (wx, wy); pieces are placed in the scene's space as the game places them (where they
+// would stand out of the picture, a little nearer).
+class Stage {
+ public:
+  Stage(int level, float wx, float wy, float ship_x, float ship_y, int w, int h, Rgba fog,
+        Rgba ambient, bool pieces)
+      : level_(level),
+        pieces_(pieces),
+        wx_(wx),
+        wy_(wy),
+        ship_x_(ship_x),
+        ship_y_(ship_y),
+        raster_(w, h, view(ship_x, ship_y, fog, ambient)) {}
+
+  void walls() {
+    raster_.draw(level_mesh(level_), Xform::translate({wx_, wy_, 0}), &wall_texture(level_),
+                 rgb(1, 1, 1));
+  }
+  void ship() {
+    raster_.draw(centred("lod"),
+                 Xform::rotate_z(8).then(Xform::translate({ship_x_ - 16, ship_y_ + 1, 170})),
+                 &textures().hull, rgb(1, 1, 1));
+  }
+  void piece(const Mesh& m, Vec3 at, const Xform& turn, const Image& tex, bool glow = false) {
+    if (pieces_) raster_.draw(m, turn.then(Xform::translate(at)), &tex, rgb(1, 1, 1), glow);
+  }
+  // Scenery that follows the walls in the walls' own coordinates.
+  void on_walls(const std::string& name, const Image& tex, bool glow) {
+    if (pieces_)
+      raster_.draw(make_model(name), Xform::translate({wx_, wy_, 0}), &tex, rgb(1, 1, 1), glow);
+  }
+  Image image() const { return raster_.image(); }
+
+ private:
+  static View view(float ship_x, float ship_y, Rgba fog, Rgba ambient) {
+    View v;
+    // Nearer than the play camera and a little lower, so the pieces read in a small picture.
+    v.eye = {0, ship_y + 20, -120};
+    v.light = {ship_x - 16, ship_y + 135, 119};
+    v.fog = fog;
+    v.fog_end = 900;
+    v.ambient = ambient;
+    return v;
+  }
+  int level_;
+  bool pieces_;
+  float wx_, wy_, ship_x_, ship_y_;
+  Raster raster_;
+};
+
 }  // namespace
 
 Image render_level(int level, const Mesh& walls, float wx, float wy, float ship_x, float ship_y,
@@ -97,6 +179,105 @@ Image render_level(int level, const Mesh& walls, float wx, float wy, float ship_
   float sy = height / 2.0f - (ship_y - v.eye.y) / (407 * v.tan_half_h) * height / 2.0f;
   img.circle(sx, sy, 3, rgb(1, 1, 0));
   return img;
+}
+
+Image render_level_scene(int level, int width, int height, bool pieces) {
+  const Textures& t = textures();
+  // Enemies face along X as the form turns them (their heads are +Z in the files).
+  const Xform side = Xform::rotate_y(90), back = Xform::rotate_y(-90);
+  switch (level) {
+    case 1: {
+      // The canyon at dusk: the walls halted for the cannon, which has risen out of its pit and
+      // fires a barrel at the ship while two spiked aliens drift in.
+      Stage st(1, 1560.5f, 0, 62, 60, width, height, rgb(0.2f, 0.07f, 0.05f),
+               rgb(0.44f, 0.26f, 0.2f), pieces);
+      st.walls();
+      st.piece(centred("delo"), {-72, 44, 191}, Xform::rotate_z(10), t.m0);
+      st.piece(centred("sud1"), {-8, 52, 170}, Xform::rotate_x(30), t.barrel);
+      st.piece(centred("koule"), {-50, 128, 175}, Xform::rotate_y(30), t.m2);
+      st.piece(centred("koule"), {30, 150, 190}, Xform::rotate_y(70), t.m2);
+      st.ship();
+      return st.image();
+    }
+    case 2: {
+      // Under water: the propeller turning over the sea bed, kelp glowing, and fish leaping out
+      // of the bed at the ship.
+      Stage st(2, 1760, 0, 62, 92, width, height, rgb(0.03f, 0.14f, 0.18f), rgb(0.16f, 0.34f, 0.4f),
+               pieces);
+      st.walls();
+      st.on_walls("ruzne2", t.m1, true);
+      // Turned a little towards the camera, so its blades show their faces.
+      st.piece(centred("vrtule"), {-46, 40, 164}, Xform::rotate_x(35).then(Xform::rotate_y(-50)),
+               t.m0);
+      st.piece(centred("ryba"), {0, 150, 170}, Xform::rotate_x(-35).then(side), t.m5);
+      st.piece(centred("ryba"), {-90, 100, 170}, Xform::rotate_x(-75).then(side), t.m5);
+      st.ship();
+      return st.image();
+    }
+    case 3: {
+      // Down the crypt's shaft: stones falling at the ship past the rune plaques and torches, a
+      // fish in its cage of hoops swimming across.
+      Stage st(3, -380, 1500, 62, 54, width, height, rgb(0.06f, 0.04f, 0.02f),
+               rgb(0.38f, 0.28f, 0.18f), pieces);
+      st.walls();
+      st.on_walls("ruzne3", t.m1, true);
+      st.piece(centred("kamen"), {55, 150, 170}, Xform::rotate_z(20), t.m4);
+      st.piece(centred("kamen"), {-35, 118, 170}, Xform::rotate_x(50), t.m4);
+      st.piece(centred("kamen"), {-75, 165, 170}, Xform::rotate_y(70), t.m4);
+      st.piece(actor_pose("ryba", 3), {-55, 62, 170}, side, t.m5);
+      st.piece(centred("ryba3"), {-55, 60, 170}, side, t.m5);
+      st.ship();
+      return st.image();
+    }
+    case 4: {
+      // The hall: warning lamps, the bombing machine hanging over the floor with its bomb, a
+      // spider carrying a barrel towards the ship and another coming down at it.
+      Stage st(4, 1000, 0, 62, 46, width, height, rgb(0.14f, 0.09f, 0.03f),
+               rgb(0.46f, 0.34f, 0.16f), pieces);
+      st.walls();
+      st.piece(centred("ruzne4"), {240, 38, 124}, Xform{}, t.m1, true);
+      st.piece(centred("masina"), {-20, 110, 228}, Xform::rotate_y(15), t.m0);
+      st.piece(centred("sud1"), {-22, 96, 221}, Xform::rotate_z(90), t.barrel);
+      st.piece(actor_pose("pavouk", 2), {-70, 30, 170}, side, t.m3);
+      st.piece(centred("t4"), {-70, 39, 170}, side, t.m3);
+      st.piece(centred("sud1"), {-52, 44, 170}, Xform::rotate_z(90), t.barrel);
+      st.piece(actor_pose("pavouk", 5), {40, 120, 170}, back, t.m3);
+      st.piece(centred("t4"), {40, 129, 170}, back, t.m3);
+      st.ship();
+      return st.image();
+    }
+    case 5: {
+      // Up the cold shaft of fans: a fan turning under the ship, barrels dropping in their
+      // columns, the glowing ring round the shaft and the door that closes it above.
+      Stage st(5, -406, -2520, 62, 118, width, height, rgb(0.02f, 0.07f, 0.13f),
+               rgb(0.16f, 0.28f, 0.5f), pieces);
+      st.walls();
+      st.on_walls("dvere5", t.m0, false);
+      st.piece(centred("ruzne5"), {6, 140, 184}, Xform{}, t.m1, true);
+      st.piece(centred("vetrak"), {-20, 100, 213}, Xform::rotate_x(-12).then(Xform::rotate_y(20)),
+               t.m0);
+      st.piece(centred("sud1"), {0, 165, 170}, Xform::rotate_x(60), t.barrel);
+      st.piece(centred("sud1"), {-50, 145, 170}, Xform::rotate_x(20), t.barrel);
+      st.piece(centred("sud1"), {-20, 205, 170}, Xform::rotate_z(70), t.barrel);
+      st.ship();
+      return st.image();
+    }
+    default: {
+      // The martians' lair: slime on the floor, the final monster with its crown coming down, a
+      // martian carrying a barrel and an alien drifting in.
+      Stage st(6, 2050, 0, 62, 40, width, height, rgb(0.1f, 0.03f, 0.12f), rgb(0.38f, 0.18f, 0.42f),
+               pieces);
+      st.walls();
+      st.piece(centred("spodky6"), {0, 9, 182}, Xform{}, t.m1, true);
+      st.piece(centred("trup6"), {-45, 110, 200}, Xform::rotate_y(20), t.m3);
+      st.piece(centred("vrch6"), {-45, 76, 200}, Xform::rotate_x(-15), t.m1, true);
+      st.piece(actor_pose("martan", 2), {0, 22, 150}, side, t.m7);
+      st.piece(centred("sud1"), {-2, 2, 150}, Xform{}, t.barrel);
+      st.piece(centred("al6"), {-70, 30, 170}, Xform::rotate_y(40), t.m0);
+      st.ship();
+      return st.image();
+    }
+  }
 }
 
 void write_previews(const std::string& dir) {

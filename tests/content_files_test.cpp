@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 
 #include "content/materials.h"
+#include "content/preview.h"
 #include "content_test_build.h"
 #include "engine/actor.h"
 #include "engine/material_library.h"
@@ -182,6 +184,34 @@ TEST(ContentFiles, SuperBannerFillsItsWholeRectangle) {
       if (edge) darkest = std::min(darkest, sum);
     }
   EXPECT_GT(darkest, 60) << "every pixel of the banner's rim is painted";
+}
+
+TEST(ContentFiles, LevelPicturesShowEachLevelsOwnPieces) {
+  // The menu's level pictures: each level's walls with its enemies, monster and scenery in play,
+  // each in a light of its own.
+  const int w = 171, h = 128;
+  float mean[7][3] = {};
+  for (int level = 1; level <= 6; ++level) {
+    content::Image with = content::render_level_scene(level, w, h);
+    content::Image bare = content::render_level_scene(level, w, h, false);
+    int changed = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const content::Rgba &a = with.at(x, y), &b = bare.at(x, y);
+        changed += std::fabs(a.r - b.r) + std::fabs(a.g - b.g) + std::fabs(a.b - b.b) > 0.15f;
+        mean[level][0] += a.r / (w * h), mean[level][1] += a.g / (w * h);
+        mean[level][2] += a.b / (w * h);
+      }
+    std::printf("level %d: pieces cover %.1f%% of the picture, mean colour %.2f %.2f %.2f\n", level,
+                100.0 * changed / (w * h), mean[level][0], mean[level][1], mean[level][2]);
+    EXPECT_GT(changed, w * h / 40) << "level " << level << " shows its pieces";
+  }
+  auto apart = [&](int a, int b) {
+    return std::hypot(mean[a][0] - mean[b][0], mean[a][1] - mean[b][1], mean[a][2] - mean[b][2]);
+  };
+  for (int a = 1; a <= 6; ++a)
+    for (int b = a + 1; b <= 6; ++b) EXPECT_GT(apart(a, b), 0.03f) << a << " and " << b;
+  EXPECT_GT(apart(4, 5), 0.1f) << "the hall and the shaft of fans look alike";
 }
 
 TEST(ContentFiles, MaterialLibraryHoldsM0ToM14InOrderWithTextures) {
