@@ -625,14 +625,25 @@ TEST(MaterialLibraryFile, InspectReportsAPictureTooBigForMemory) {
 
 TEST(TexturePicture, FuzzFoundBitmapsStayWithinTheirData) {
   // Seeds kept from the fuzzers: a true-colour bitmap whose header claims a palette, alone and
-  // embedded in a library file. They decode or fail with the reader's text, never read past.
+  // embedded in a library file. The claimed palette is not used: each is a whole 3 x 2 picture.
+  auto expect_whole_3x2 = [](const TGLPersistentImage& image) {
+    EXPECT_EQ(image.Width(), 3);
+    EXPECT_EQ(image.Height(), 2);
+    EXPECT_EQ(image.Pixels().size(), static_cast<size_t>(image.Width()) * image.Height() * 4);
+  };
   for (const char* name : {"/fuzz/bmp/true_colour_palette_count.bmp", "/fuzz/bmp/small.bmp"}) {
+    SCOPED_TRACE(name);
     auto data = platform::read_file(std::string(KARMUND_TEST_DATA) + name);
     TGLMaterial m(nullptr);
-    error_of([&] { m.Texture().Image().LoadFromBitmap(data); });
+    EXPECT_EQ(error_of([&] { m.Texture().Image().LoadFromBitmap(data); }), "");
+    expect_whole_3x2(m.Texture().Image());
   }
   auto mat = platform::read_file(std::string(KARMUND_TEST_DATA) +
                                  "/fuzz/material_library/embedded_palette_count.mat");
   TGLMaterialLibrary lib;
-  error_of([&] { lib.LoadFromBytes(mat); });
+  EXPECT_EQ(error_of([&] { lib.LoadFromBytes(mat); }), "");
+  ASSERT_EQ(lib.Materials().Count(), 2);
+  ASSERT_TRUE(lib.Materials()[0].Material().HasTexture());
+  expect_whole_3x2(lib.Materials()[0].Material().Texture().Image());
+  EXPECT_FALSE(lib.Materials()[1].Material().HasTexture());
 }
