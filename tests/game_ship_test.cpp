@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -43,15 +44,9 @@ class Play {
   ~Play() { fs::remove_all(dir_); }
 
   // `fn` runs before frame `frame`'s game step (after that frame's input has arrived).
-  void before(int64_t frame, std::function<void()> fn) {
-    std::function<void()> earlier = options_.before_frame[frame];
-    options_.before_frame[frame] = [earlier, fn] {
-      if (earlier) earlier();
-      fn();
-    };
-  }
-  // `fn` sees what frame `frame` left behind.
-  void after(int64_t frame, std::function<void()> fn) { before(frame + 1, std::move(fn)); }
+  void before(int64_t frame, std::function<void()> fn) { chain(before_[frame], std::move(fn)); }
+  // `fn` sees what frame `frame` left behind (it runs ahead of the next frame's `before`).
+  void after(int64_t frame, std::function<void()> fn) { chain(after_[frame], std::move(fn)); }
   void beforeEach(int64_t from, int64_t to, const std::function<void(int64_t)>& fn) {
     for (int64_t f = from; f <= to; ++f) before(f, [fn, f] { fn(f); });
   }
@@ -66,6 +61,14 @@ class Play {
   GameRun run(int64_t last) {
     options_.script = script_;
     options_.frames = last + 1;
+    for (int64_t f = 1; f <= last + 1; ++f) {
+      std::function<void()> a = after_[f - 1], b = before_[f];
+      if (a || b)
+        options_.before_frame[f] = [a, b] {
+          if (a) a();
+          if (b) b();
+        };
+    }
     GameRun result = run_game(dir_, options_);
     EXPECT_TRUE(result.errors.empty()) << result.errors.front();
     EXPECT_EQ(result.ended, "frames");
@@ -73,9 +76,17 @@ class Play {
   }
 
  private:
+  static void chain(std::function<void()>& hook, std::function<void()> fn) {
+    hook = [earlier = hook, fn = std::move(fn)] {
+      if (earlier) earlier();
+      fn();
+    };
+  }
+
   fs::path dir_;
   std::string script_;
   GameRunOptions options_;
+  std::map<int64_t, std::function<void()>> before_, after_;
 };
 
 // Nothing but the steering moves the ship: the walls and the stones are moved far off the
