@@ -206,11 +206,13 @@ Mesh al6() {
   return m;
 }
 
-// Level 1 cannon: a base, a turret and a barrel firing along +X (m0, machine tile).
+// Level 1 cannon: a base, a turret and a barrel firing along +X (m0, machine tile). It stands
+// at depth 191; its base reaches forward through the ship's plane (170) so that the ship's
+// smallest shots can hit it.
 Mesh delo() {
   UvRect uv = atlas_tile(kTileMachine);
   Mesh m;
-  box(m, {-30, -26, -16}, {22, -6, 16}, uv);
+  box(m, {-30, -26, -25}, {22, -6, 25}, uv);
   add(
       m,
       [&] {

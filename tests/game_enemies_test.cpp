@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/proxy_object.h"
 #include "engine/random.h"
 #include "game/data.h"
 #include "game/form/form1.h"
@@ -497,4 +498,26 @@ TEST_F(EnemyTest, FinalMonsterDescendsFightsSinksAtSixHundredAndTheGameEnds) {
   EXPECT_TRUE(hidden);
   EXPECT_EQ(result.ended, "halt") << "the closing sequence ends the program";
   EXPECT_LT(result.frames, play(2000));
+}
+
+TEST_F(EnemyTest, TheBasicGunCanHitTheCannon) {
+  GameRunOptions o;
+  o.script = std::to_string(play(60)) + " key down SPACE\n";
+  o.before_frame[play(60)] = [] {
+    // The walls, the cannon and the monster jump ahead together, as they scroll.
+    const float ahead = 1555 - W();
+    for (Obj* o :
+         {static_cast<Obj*>(F().steny1), static_cast<Obj*>(F().ob1), static_cast<Obj*>(F().obluda)})
+      o->Position().SetX(X(*o) + ahead);
+  };
+  // The ship keeps to the cannon's height, as a player aiming at it would.
+  eachFrame(o, play(61), play(600), [] {
+    F().muz->Position().SetY(std::max(F().ob1->WorldPosition().Y, -50.0f));
+    F().energie->SetWidth(150);
+  });
+  o.at_end = [] {
+    EXPECT_EQ(weaponLevel, 1);
+    EXPECT_GT(F().ob1->Tag(), 0) << "shots of the basic gun reach the cannon at its depth";
+  };
+  run(1, 600, o);
 }
