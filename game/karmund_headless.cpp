@@ -46,8 +46,9 @@ const char* const kUsage =
     "                 'FRAME mouse down|up left|right', 'FRAME wheel N'; '#' comments\n"
     "  --dump FILE    JSON at the end: frame, how it ended, errors, game state, named objects\n"
     "  --audio FILE   the run's sound through SDL's disk driver into FILE: raw signed 16-bit\n"
-    "                 little-endian stereo at 44100 Hz, written in real time (without it the\n"
-    "                 run is silent)\n"
+    "                 little-endian stereo at 44100 Hz, written in real time, so the run then\n"
+    "                 keeps to the wall clock: frame N waits until N x dt seconds have passed\n"
+    "                 (without it the run is silent)\n"
     "  --shots DIR    PNG pictures of the frames into DIR, named frame_NNNNNN.png by frame\n"
     "  --shot-every K one picture per K frames (the first frame shown from each multiple of\n"
     "                 K on); default 1\n";
@@ -288,5 +289,7 @@ int main(int argc, char** argv) {
     std::ofstream out(options.dump);
     out << dump_json(reason).dump(1) << "\n";
   });
+  // The captured sound ends with the run, not whenever the process is gone.
+  if (!options.audio.empty()) platform::headless::set_audio_capture("");
   return status;
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -49,4 +50,28 @@ TEST(AudioCapture, VoicesReachTheCaptureFile) {
   }
   EXPECT_GT(loud, 1000) << "the tone is in the capture, not silence";
   fs::remove(file);
+}
+
+TEST(AudioCapture, ARunKeepsToTheWallClockSoTheFileLastsItsVirtualTime) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("karmund_capture_run_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "data");
+  const fs::path file = dir / "sound.raw";
+  // 12 frames of 0.125 s: 1.5 s of game, far more than the frames take to compute.
+  const std::string command = std::string(KARMUND_HEADLESS_EXE) + " --workdir " + dir.string() +
+                              " --frames 12 --dt 0.125 --audio " + file.string() + " 2>" +
+                              (dir / "stderr.txt").string();
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const double seconds = double(fs::file_size(file)) / (44100.0 * 4);
+  fs::remove_all(dir);
+  // The driver's clock runs within a few per cent of the wall clock.
+  EXPECT_GT(wall, 1.4) << "each frame waits until the device has played up to it";
+  // The disk driver sleeps between its writes and so falls a little behind real time; a run
+  // that did not wait would leave a third of this.
+  EXPECT_GT(seconds, 1.5 * 0.8) << "the capture holds the whole virtual run";
+  EXPECT_LT(seconds, 1.5 + 1.5) << "and ends with it (the game's own tidying up is in the tail)";
 }

@@ -2,10 +2,13 @@
 // that ends after a scripted length, all in virtual time, and a log line for every request.
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
+#include <thread>
 
 #include "platform/headless/backend.h"
 #include "platform/headless/headless.h"
@@ -66,11 +69,40 @@ State& state() {
 }
 
 // A run that captures its sound plays through the real mixer into SDL's disk driver instead.
-std::string& capture_file() {
-  static std::string file;
-  return file;
+// The driver writes in real time from the moment the device opens; the frames keep in step with
+// the length of the file itself, so each sound lands where the run played it even when the
+// driver's thread starts late or lags a little behind the wall clock. Should the file stop
+// growing, the wall clock since the open takes over.
+struct Capture {
+  std::string file;
+  bool open = false;
+  bool stuck = false;
+  std::chrono::steady_clock::time_point start;
+};
+
+Capture& capture() {
+  static Capture c;
+  return c;
 }
+const std::string& capture_file() { return capture().file; }
 bool capturing() { return !capture_file().empty(); }
+
+// Called after every capture call that may have opened the device.
+void note_capture_opened() {
+  Capture& c = capture();
+  if (c.open || !mixer::audio_available()) return;
+  c.open = true;
+  c.stuck = false;
+  c.start = std::chrono::steady_clock::now();
+}
+
+// The device closes and the file stops growing.
+void close_capture() {
+  Capture& c = capture();
+  if (!c.open) return;
+  mixer::audio_close();
+  c.open = false;
+}
 
 // Bounded, so a long headless run that stops its lasers every frame cannot eat the memory.
 constexpr size_t kLogLimit = 100000;
@@ -135,9 +167,11 @@ void halt_music() {
   m.serial = 0;
 }
 
-// Everything but the message registration, which configure has already wiped.
+// Everything, capture included; configure wipes the message registrations right after.
 void forget_everything() {
   State& s = state();
+  close_capture();
+  capture().file.clear();
   s.registered = false;
   s.present = true;
   s.open = false;
@@ -171,7 +205,36 @@ void reset_audio() {
 
 void set_audio_device(bool present) { state().present = present; }
 
-void set_audio_capture(const std::string& file) { capture_file() = file; }
+void set_audio_capture(const std::string& file) {
+  close_capture();
+  capture().file = file;
+}
+
+void wait_for_capture(double seconds) {
+  using Clock = std::chrono::steady_clock;
+  Capture& c = capture();
+  if (!c.open) return;
+  if (!c.stuck) {
+    const double needed = seconds * mixer::audio_bytes_per_second();
+    std::error_code error;
+    auto written = std::filesystem::file_size(c.file, error);
+    Clock::time_point progress = Clock::now();
+    while (!error && double(written) < needed) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      const auto now_written = std::filesystem::file_size(c.file, error);
+      if (now_written != written) {
+        written = now_written;
+        progress = Clock::now();
+      } else if (Clock::now() - progress > std::chrono::milliseconds(500)) {
+        break;
+      }
+    }
+    c.stuck = error || double(written) < needed;
+    if (!c.stuck) return;
+  }
+  std::this_thread::sleep_until(c.start + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(seconds)));
+}
 
 void set_music_length(const std::string& path, double seconds) { state().lengths[path] = seconds; }
 
@@ -198,7 +261,9 @@ bool audio_open() {
   if (capturing()) {
     ::setenv("SDL_AUDIODRIVER", "disk", 1);
     ::setenv("SDL_DISKAUDIOFILE", capture_file().c_str(), 1);
-    return mixer::audio_open();
+    const bool open = mixer::audio_open();
+    note_capture_opened();
+    return open;
   }
   State& s = state();
   if (s.open) return true;
@@ -283,7 +348,10 @@ bool audio_playing(Voice voice) {
 // Music
 
 void music_open(const std::string& path) {
-  if (capturing()) return mixer::music_open(path);
+  if (capturing()) {
+    if (!mixer::audio_available()) audio_open();  // the same disk driver as the voices
+    return mixer::music_open(path);
+  }
   State& s = state();
   music_close();
   log_line("music open " + path);

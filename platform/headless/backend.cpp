@@ -25,6 +25,8 @@ Backend& backend() {
 void on_configure(std::function<void()> reset) { reset_hooks().push_back(std::move(reset)); }
 
 void configure(const Config& config) {
+  // First the sound output, which may close a device while its messages are still registered.
+  for (auto& reset : reset_hooks()) reset();
   destroy_context();
   backend() = Backend{};
   backend().config = config;
@@ -33,7 +35,6 @@ void configure(const Config& config) {
                    [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; });
   detail::reset_keys();
   detail::reset_messages();
-  for (auto& reset : reset_hooks()) reset();
 }
 
 int64_t frame() { return backend().frame; }

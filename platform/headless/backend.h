@@ -40,6 +40,10 @@ double virtual_seconds();
 bool deliver_window_events();
 void destroy_context();
 
+// With the sound captured, waits until the capture file holds `seconds` of sound (the disk driver
+// writes in real time), so each sound lands in the file where the run played it.
+void wait_for_capture(double seconds);
+
 // Other parts of the headless backend (the audio log) register here to be cleared by configure.
 void on_configure(std::function<void()> reset);
 

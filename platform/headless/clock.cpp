@@ -1,5 +1,5 @@
 // The virtual clock: time moves only when a frame is paced, by exactly Config.dt, so a headless
-// run is the same on every machine.
+// run is the same on every machine. A run that captures its sound also keeps to the wall clock.
 #include <cmath>
 
 #include "platform/headless/backend.h"
@@ -33,6 +33,8 @@ void pace_frame() {
   auto& b = headless::backend();
   if (b.config.max_frames >= 0 && b.frame >= b.config.max_frames) throw Halt{0, "frames"};
   ++b.frame;
+  // The disk driver writes the captured sound in real time: the run keeps in step with it.
+  headless::wait_for_capture(headless::virtual_seconds());
   headless::audio_clock_moved();  // a piece of music may have reached its end
 }
 

@@ -29,7 +29,8 @@ struct Config {
   // Runs after each finished frame, when read_frame has it (the runner's screenshots).
   std::function<void()> frame_shown;
 };
-// Resets the whole backend (clock, queues, key state, window, errors) and applies `config`.
+// Resets the whole backend (clock, queues, key state, window, errors, sound and its capture)
+// and applies `config`.
 void configure(const Config& config);
 int64_t frame();  // frames paced so far
 
@@ -40,13 +41,16 @@ int64_t frame();  // frames paced so far
 const std::vector<std::string>& audio_log();
 
 // From now on the run's sound goes through the real mixer and SDL's disk audio driver into
-// `file`: raw signed 16-bit little-endian stereo at 44100 Hz, written in real time.
+// `file`: raw signed 16-bit little-endian stereo at 44100 Hz, written in real time. Once the
+// device is open, each paced frame waits until frame × dt seconds have been played since it
+// opened, so the file is as long as the run in virtual time and each sound sits where the run
+// played it. An empty name (and configure) closes the device and the file stops growing.
 void set_audio_capture(const std::string& file);
 
 // The simulated sound output: a voice sounds for its clip's length in virtual time, a piece of
 // music for the length set here (a piece with no length set never ends).
-void reset_audio();                     // no voices, no music, empty log, a device present
-void set_audio_device(bool present);    // false: audio_open finds no device
+void reset_audio();                   // no voices, no music, empty log, a device present
+void set_audio_device(bool present);  // false: audio_open finds no device
 void set_music_length(const std::string& path, double seconds);  // path as given to music_open
 // The virtual clock calls this whenever it moves: it posts the music ends that fell due.
 void audio_clock_moved();

@@ -187,6 +187,30 @@ bool audio_open() {
 
 bool audio_available() { return state().open; }
 
+void audio_close() {
+  State& s = state();
+  if (!s.open) return;
+  music_close();
+  Mix_HookMusicFinished(nullptr);
+  Mix_HaltChannel(-1);
+  for (auto& clip : s.clips)
+    if (clip)
+      for (auto& [rate, v] : clip->variants)
+        if (v.chunk) Mix_FreeChunk(v.chunk);
+  unregister_message(s.message);
+  Mix_CloseAudio();
+  Mix_Quit();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  playing_serial.store(0);
+  ended_serial.store(0);
+  s = State{};
+}
+
+int audio_bytes_per_second() {
+  const State& s = state();
+  return s.open ? s.rate * s.channels * int(SDL_AUDIO_BITSIZE(s.format)) / 8 : 0;
+}
+
 Chunk audio_load_wave(const std::vector<uint8_t>& riff_wave) {
   WaveClip wave = decode_wave(riff_wave);
   State& s = state();

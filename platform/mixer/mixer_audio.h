@@ -12,6 +12,11 @@ namespace platform::mixer {
 
 bool audio_open();
 bool audio_available();
+// Closes the device with every clip and the music; the next audio_open starts afresh (the
+// headless capture ends its file this way).
+void audio_close();
+// The open device's rate × bytes per sample frame (0 while closed).
+int audio_bytes_per_second();
 Chunk audio_load_wave(const std::vector<uint8_t>& riff_wave);
 void audio_free_wave(Chunk chunk);
 Voice audio_play(Chunk chunk, bool looped, float volume, float pan, int frequency);
