@@ -285,7 +285,9 @@ TGLFontTextureBuild build_font_texture(const platform::FontFace& face, bool ital
     widths.push_back(w);
   }
   // 3. The smallest texture that holds them.
-  auto [tw, th] = choose_font_texture_size(widths, b.CharHeight);
+  // Plain ints, not structured bindings: older clang (the fuzz build) cannot capture those.
+  const std::pair<int, int> size = choose_font_texture_size(widths, b.CharHeight);
+  const int tw = size.first, th = size.second;
   if (tw == 0) throw Exception(kTooLarge);
   b.TextureWidth = tw;
   b.TextureHeight = th;
