@@ -12,82 +12,14 @@
 
 #include "game/data.h"
 #include "game/form/form1.h"
+#include "tests/game_play.h"
 #include "tests/game_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Obj = TGLBaseSceneObject;
-
-// Escape leaves the title at frame 2, the level's button is clicked at 5 and the start area at
-// kPlay, which is the level's first play frame; the start hold keeps the ship at its start place
-// for 50 frames, so kFree is the first frame the ship can be steered.
-constexpr int64_t kPlay = 8;
-constexpr int64_t kFree = kPlay + 50;
-
-TForm1& F() { return *Form1; }
-float X(const Obj& o) { return o.Position().X(); }
-float Y(const Obj& o) { return o.Position().Y(); }
-
-// One game run from the menu into a level, with hooks around frames.
-class Play {
- public:
-  Play(const std::string& name, int level) : dir_(make_workdir(name)) {
-    std::ofstream(dir_ / "data" / "volno.dtt") << level << "\r\n";
-    const int buttonY = 130 + 60 * (level - 1);
-    script_ = "2 key down ESC\n3 key up ESC\n4 mouse move 100 " + std::to_string(buttonY) +
-              "\n5 mouse down left\n6 mouse up left\n7 mouse move 400 280\n" +
-              std::to_string(kPlay) + " mouse down left\n" + std::to_string(kPlay + 1) +
-              " mouse up left\n";
-  }
-  ~Play() { fs::remove_all(dir_); }
-
-  // `fn` runs before frame `frame`'s game step (after that frame's input has arrived).
-  void before(int64_t frame, std::function<void()> fn) { chain(before_[frame], std::move(fn)); }
-  // `fn` sees what frame `frame` left behind (it runs ahead of the next frame's `before`).
-  void after(int64_t frame, std::function<void()> fn) { chain(after_[frame], std::move(fn)); }
-  void beforeEach(int64_t from, int64_t to, const std::function<void(int64_t)>& fn) {
-    for (int64_t f = from; f <= to; ++f) before(f, [fn, f] { fn(f); });
-  }
-  void setDt(double dt) { options_.dt = dt; }
-  // The key is reported down in the frames from..to.
-  void hold(const std::string& key, int64_t from, int64_t to) {
-    script_ += std::to_string(from) + " key down " + key + "\n" + std::to_string(to + 1) +
-               " key up " + key + "\n";
-  }
-
-  // Runs the game through frame `last` (one more frame lets `after(last)` run).
-  GameRun run(int64_t last) {
-    options_.script = script_;
-    options_.frames = last + 1;
-    for (int64_t f = 1; f <= last + 1; ++f) {
-      std::function<void()> a = after_[f - 1], b = before_[f];
-      if (a || b)
-        options_.before_frame[f] = [a, b] {
-          if (a) a();
-          if (b) b();
-        };
-    }
-    GameRun result = run_game(dir_, options_);
-    EXPECT_TRUE(result.errors.empty()) << result.errors.front();
-    EXPECT_EQ(result.ended, "frames");
-    return result;
-  }
-
- private:
-  static void chain(std::function<void()>& hook, std::function<void()> fn) {
-    hook = [earlier = hook, fn = std::move(fn)] {
-      if (earlier) earlier();
-      fn();
-    };
-  }
-
-  fs::path dir_;
-  std::string script_;
-  GameRunOptions options_;
-  std::map<int64_t, std::function<void()>> before_, after_;
-};
+using namespace gametest;
 
 // Nothing but the steering moves the ship: the walls and the stones are moved far off the
 // ship's plane (the level only scrolls the walls along X), and nothing counts as a hit.
