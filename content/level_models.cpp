@@ -349,31 +349,50 @@ Mesh ruzne3() {
   return m;
 }
 
-// Level 4 scenery in front of the ship's plane: warning lamps along the floor and roof.
+// Level 4 scenery in front of the ship's plane (the set-up puts it at depth 124, centred on
+// height 38): a row of warning lamps low over the floor and one strung under the roof. Nearer
+// than the ship, a lamp seen from the camera drifts away from the screen's middle, so both rows
+// keep out of the band where the ship flies, whatever the camera's height: the low row from -65
+// to -47, the high one from 172 to 190. A speck at -114, below the screen, holds the centre at 38
+// so loading leaves them in place.
 Mesh ruzne4() {
   Mesh m;
   UvRect lamps = atlas_tile(kGlowLamps);
   for (float x = -500; x <= 500; x += 100) {
-    glow_quad(m, {x, -40, 0}, 18, 18, lamps);
-    glow_quad(m, {x + 50, 116, 0}, 18, 18, lamps);
+    glow_quad(m, {x, -56, 0}, 18, 18, lamps);
+    glow_quad(m, {x + 50, 181, 0}, 18, 18, lamps);
   }
+  glow_quad(m, {0, -113.5f, 0}, 1, 1, lamps);
   return m;
 }
 
-// Level 5: a glowing ring round the shaft, lying flat.
+// Level 5: a glowing ring round the shaft, lying flat; the set-up centres it at depth 184. The
+// shaft scrolls through every height the ship flies at, so only the ring's far half is built:
+// its near half would pass between the camera and the ship. A speck at the near end of the
+// ring's diameter, off the screen's side at that depth, keeps the centring where the whole ring
+// would have it.
 Mesh ruzne5() {
-  Mesh m = torus(190, 6, 48, 6, atlas_tile(kGlowRing));
-  for (int k = 0; k < 12; ++k) {
-    float a = 2 * kPi * static_cast<float>(k) / 12.0f;
-    add(
-        m,
-        [] {
-          Mesh o;
-          sphere(o, {0, 0, 0}, {9, 9, 9}, 8, 6, atlas_tile(kGlowLamps));
-          return o;
-        }(),
-        Xform::translate({190 * std::cos(a), 0, 190 * std::sin(a)}));
+  const float radius = 190, tube = 6, orb = 9;
+  Mesh m;
+  std::vector<Vec2> section;
+  for (int i = 0; i < 6; ++i) {
+    float a = 2 * kPi * static_cast<float>(i) / 6.0f;
+    section.push_back({tube * std::cos(a), tube * std::sin(a)});
   }
+  // The far half, from one side of the shaft round the back to the other, at depths 0 and up.
+  std::vector<Vec3> path;
+  for (int k = 0; k <= 24; ++k) {
+    float a = kPi * static_cast<float>(k) / 24.0f;
+    path.push_back({radius * std::cos(a), 0, radius * std::sin(a)});
+  }
+  loft(m, path, section, {}, atlas_tile(kGlowRing), 1);
+  for (int k = 0; k <= 6; ++k) {
+    float a = kPi * static_cast<float>(k) / 6.0f;
+    Mesh o;
+    sphere(o, {0, 0, 0}, {orb, orb, orb}, 8, 6, atlas_tile(kGlowLamps));
+    add(m, o, Xform::translate({radius * std::cos(a), 0, radius * std::sin(a)}));
+  }
+  glow_quad(m, {radius, 0, -radius - orb}, 1, 1, atlas_tile(kGlowRing));
   return m;
 }
 
@@ -388,7 +407,10 @@ Mesh dvere5() {
   return m;
 }
 
-// Level 6: glowing slime pools on the floor and drips from the roof (m1).
+// Level 6: glowing slime pools on the floor and drips hanging behind the ship's plane (m1). The
+// set-up centres the piece at depth 182, so its depths stand as built: the pools run from 140 in
+// front of the floor's edge back to 224, the drips hang at 176 and deeper, where they never come
+// between the camera and the ship.
 Mesh spodky6() {
   UvRect uv = atlas_tile(kGlowSlime);
   Mesh m;
@@ -397,7 +419,7 @@ Mesh spodky6() {
     float w = static_cast<float>(rng.range(30, 60));
     m.quad({x - w, -100, 140}, {x + w, -100, 140}, {x + w, -86, 224}, {x - w, -86, 224}, uv);
     float h = static_cast<float>(rng.range(10, 20));
-    glow_quad(m, {x + 30, 118 - h / 2, 150 + static_cast<float>(rng.range(0, 70))}, 6, h, uv);
+    glow_quad(m, {x + 30, 118 - h / 2, 176 + static_cast<float>(rng.range(0, 44))}, 6, h, uv);
   }
   // Hold the bounds round the form's centre: y from -100 to 118.
   glow_quad(m, {0, 116, 224}, 2, 4, uv);
