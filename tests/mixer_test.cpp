@@ -62,7 +62,8 @@ class MixerTest : public ::testing::Test {
   void TearDown() override {
     owner_.reset();
     platform::headless::set_audio_capture("");
-    fs::remove(file_);
+    for (const char* extension : {".raw", ".mid", ".mp3"})
+      fs::remove(fs::path(file_).replace_extension(extension));
   }
 
   // The form's device and a wave list on it, loaded as the form loads them.
@@ -260,6 +261,4 @@ TEST_F(MixerTest, MidiAndMp3NotifyOnceAtTheirNaturalEnd) {
   EXPECT_EQ(values[0], nvSuccessful);
   EXPECT_GT(mp3_heard, 0.15);
   player.Close();
-  fs::remove(mid);
-  fs::remove(mp3);
 }
