@@ -2,29 +2,19 @@
 // nothing, and the layout puts the menu's sprites back.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "game/data.h"
 #include "game/dily.h"
 #include "game/form/form1.h"
+#include "tests/game_play.h"
 #include "tests/game_run.h"
 
-namespace fs = std::filesystem;
 using namespace gametest;
 
 namespace {
 
-class GameAssetsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = make_workdir(std::string("assets_") + info->name());
-    write_progress(dir_, "6\r\n");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+using GameAssetsTest = GameTest;
 
 void expectSprite(const TGLHUDSprite& s, float w, float h, float x, float y) {
   EXPECT_FLOAT_EQ(s.Width(), w) << s.Name();

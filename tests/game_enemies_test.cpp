@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -14,9 +12,8 @@
 #include "game/data.h"
 #include "game/form/form1.h"
 #include "game/obludy.h"
+#include "tests/game_play.h"
 #include "tests/game_run.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -58,12 +55,10 @@ void shield() {
   lives = 3;
 }
 
-class EnemyTest : public ::testing::Test {
+class EnemyTest : public gametest::GameTest {
  protected:
-  // Plays `level` (all levels open) for `frames` play frames with the hooks set in `options`.
+  // Plays `level` for `frames` play frames with the hooks set in `options`.
   GameRun run(int level, int64_t frames, GameRunOptions options) {
-    dir_ = make_workdir("enemies_" + std::to_string(level), true);
-    std::ofstream(dir_ / "data" / "volno.dtt", std::ios::binary) << "6\r\n";
     options.script = startScript(level) + options.script;
     options.frames = play(frames);
     options.dt = 0.05;
@@ -72,8 +67,6 @@ class EnemyTest : public ::testing::Test {
     EXPECT_TRUE(result.errors.empty()) << (result.errors.empty() ? "" : result.errors[0]);
     return result;
   }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
 };
 
 // The state that makes the generator's next integer draw below `n` come out as `value`.

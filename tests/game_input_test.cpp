@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/proxy_object.h"
 #include "game/data.h"
 #include "game/form/form1.h"
+#include "tests/game_play.h"
 #include "tests/game_run.h"
 
-namespace fs = std::filesystem;
 using namespace gametest;
 
 namespace {
@@ -66,16 +65,7 @@ void expectSame(const Still& a, const Still& b, int64_t frame) {
   EXPECT_EQ(a.shotShown, b.shotShown) << "frame " << frame;
 }
 
-class GameInputTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = make_workdir(std::string("input_") + info->name());
-    write_progress(dir_, "6\r\n");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+using GameInputTest = GameTest;
 
 }  // namespace
 

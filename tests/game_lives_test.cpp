@@ -2,7 +2,6 @@
 // the restart with "SORRY..." once all are lost, and the last-life warning.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,9 +9,9 @@
 #include "game/data.h"
 #include "game/form/form1.h"
 #include "game/kolize.h"
+#include "tests/game_play.h"
 #include "tests/game_run.h"
 
-namespace fs = std::filesystem;
 using namespace gametest;
 
 namespace {
@@ -27,15 +26,8 @@ void expectHearts(const Hearts& want, const std::string& when) {
   EXPECT_EQ(Form1->srdce3->Visible(), want.third) << when;
 }
 
-class GameLivesTest : public ::testing::Test {
+class GameLivesTest : public GameTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = make_workdir(std::string("lives_") + info->name());
-    write_progress(dir_, "6\r\n");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Level 1 from the menu; the ship waits at its start place, where nothing touches it.
   GameRunOptions level1(int64_t frames) {
     GameRunOptions o;
@@ -43,14 +35,6 @@ class GameLivesTest : public ::testing::Test {
     o.frames = frames;
     return o;
   }
-
-  void expectCleanRun(const GameRun& run, int64_t frames) {
-    EXPECT_EQ(run.ended, "frames");
-    EXPECT_EQ(run.frames, frames);
-    EXPECT_TRUE(run.errors.empty()) << run.errors.front();
-  }
-
-  fs::path dir_;
 };
 
 }  // namespace

@@ -3,15 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "game/data.h"
 #include "game/form/form1.h"
+#include "tests/game_play.h"
 #include "tests/game_run.h"
 
-namespace fs = std::filesystem;
 using namespace gametest;
 
 namespace {
@@ -20,14 +19,9 @@ bool contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-class GameMenuTest : public ::testing::Test {
+class GameMenuTest : public GameTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = make_workdir(std::string("menu_") + info->name());
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  GameMenuTest() : GameTest(nullptr) {}
 };
 
 }  // namespace

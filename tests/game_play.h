@@ -2,6 +2,8 @@
 // given frames: what the ship, weapon and collision tests share.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,31 @@
 namespace gametest {
 
 using Obj = TGLBaseSceneObject;
+
+// A game test with a working directory of its own, named after the test, holding the game data
+// and (unless the test says otherwise) a progress file with every level open.
+class GameTest : public ::testing::Test {
+ protected:
+  explicit GameTest(const char* progress = "6\r\n") : progress_(progress) {}
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = make_workdir(std::string(info->test_suite_name()) + "_" + info->name());
+    if (progress_) write_progress(dir_, progress_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // The run went its whole length without a reported error.
+  static void expectCleanRun(const GameRun& run, int64_t frames) {
+    EXPECT_EQ(run.ended, "frames");
+    EXPECT_EQ(run.frames, frames);
+    EXPECT_TRUE(run.errors.empty()) << (run.errors.empty() ? "" : run.errors.front());
+  }
+
+  std::filesystem::path dir_;
+
+ private:
+  const char* progress_;
+};
 
 // Escape leaves the title at frame 2, the level's button is clicked at 5 and the start area at
 // kPlay, which is the level's first play frame; the start hold keeps the ship at its start place

@@ -4,16 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/proxy_object.h"
 #include "game/data.h"
 #include "game/form/form1.h"
+#include "tests/game_play.h"
 #include "tests/game_run.h"
 
-namespace fs = std::filesystem;
 using namespace gametest;
 
 namespace {
@@ -54,15 +53,8 @@ float turned(float from, float to) {
   return d;
 }
 
-class GameTimelineTest : public ::testing::Test {
+class GameTimelineTest : public GameTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = make_workdir(std::string("timeline_") + info->name());
-    write_progress(dir_, "6\r\n");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Level `level` from the menu; no hit costs a life, so the walls are never put back by a
   // restart while a test watches them.
   GameRunOptions level(int level, int64_t frames) {
@@ -72,14 +64,6 @@ class GameTimelineTest : public ::testing::Test {
     o.before_each = [](int64_t) { hitRecovery = 0; };
     return o;
   }
-
-  void expectCleanRun(const GameRun& run, int64_t frames) {
-    EXPECT_EQ(run.ended, "frames");
-    EXPECT_EQ(run.frames, frames);
-    EXPECT_TRUE(run.errors.empty()) << run.errors.front();
-  }
-
-  fs::path dir_;
 };
 
 struct Gates {
