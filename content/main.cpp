@@ -8,11 +8,8 @@
 #include <string>
 
 #include "content/build.h"
+#include "content/file_report.h"
 #include "content/preview.h"
-#if __has_include("content/inspect.h")
-#include "content/inspect.h"
-#define KARMUND_HAVE_INSPECT 1
-#endif
 
 namespace {
 
@@ -46,16 +43,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "preview") {
-    content::write_previews(argv[2]);
+    try {
+      content::write_previews(argv[2]);
+    } catch (const std::exception& e) {
+      std::cerr << "karmund-content: " << e.what() << "\n";
+      return 1;
+    }
     return 0;
   }
-  if (verb == "inspect") {
-#ifdef KARMUND_HAVE_INSPECT
-    return inspect_file(argv[2]);
-#else
-    std::cerr << "inspect: not available\n";
-    return 1;
-#endif
-  }
+  if (verb == "inspect") return inspect_file(argv[2]);
   return usage();
 }

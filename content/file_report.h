@@ -1,4 +1,5 @@
-// The inspect verb: what the engine's readers make of a data file (.3ds, .smd, .mat, .bmp, .jpg).
+// The inspect verb of karmund-content: what the engine's readers make of a data file (.3ds, .smd,
+// .mat, .bmp, .jpg).
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 // The inspect verb: loads a file with the engine's own readers and prints what they made of it,
 // for people who make or debug data.
-#include "content/inspect.h"
+#include "content/file_report.h"
 
 #include <cctype>
 #include <cstdio>
