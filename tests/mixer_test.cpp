@@ -20,6 +20,7 @@
 #include "sound/dx_sound.h"
 #include "sound/media_player.h"
 #include "sound/wave_list.h"
+#include "tests/sound_form.h"
 
 namespace fs = std::filesystem;
 
@@ -60,7 +61,7 @@ class MixerTest : public ::testing::Test {
     platform::headless::set_audio_capture(file_.string());
   }
   void TearDown() override {
-    owner_.reset();
+    form_.reset();
     platform::headless::set_audio_capture("");
     for (const char* extension : {".raw", ".mid", ".mp3"})
       fs::remove(fs::path(file_).replace_extension(extension));
@@ -68,21 +69,9 @@ class MixerTest : public ::testing::Test {
 
   // The form's device and a wave list on it, loaded as the form loads them.
   TDXWaveList& make_list(const std::vector<std::pair<bool, std::vector<uint8_t>>>& waves) {
-    owner_ = std::make_unique<TComponent>();
-    auto* sound = new TDXSound(owner_.get());  // owned and freed by owner_
-    auto* list = new TDXWaveList(owner_.get());
-    sound->BeginLoading();
-    list->BeginLoading();
-    list->SetDXSound(sound);
-    for (const auto& [looped, wave] : waves) {
-      TDXWaveListItem& item = list->Add();
-      item.SetLooped(looped);
-      item.SetWave(wave);
-    }
-    sound->EndLoading();
-    list->EndLoading();
-    EXPECT_TRUE(sound->Initialized()) << "the disk driver needs no sound card";
-    return *list;
+    form_ = std::make_unique<SoundForm>(waves);
+    EXPECT_TRUE(form_->sound->Initialized()) << "the disk driver needs no sound card";
+    return *form_->list;
   }
 
   // Frames up to `frame` (each waits until the capture file has reached its time).
@@ -92,7 +81,7 @@ class MixerTest : public ::testing::Test {
 
   // The left channel of the whole capture, once the device is closed.
   std::vector<int16_t> captured() {
-    owner_.reset();
+    form_.reset();
     platform::headless::set_audio_capture("");
     std::ifstream in(file_, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -133,7 +122,7 @@ class MixerTest : public ::testing::Test {
   static size_t ms(int milliseconds) { return size_t(milliseconds) * kCaptureRate / 1000; }
 
   fs::path file_;
-  std::unique_ptr<TComponent> owner_;
+  std::unique_ptr<SoundForm> form_;
 };
 
 }  // namespace

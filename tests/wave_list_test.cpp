@@ -10,6 +10,7 @@
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "sound/dx_sound.h"
+#include "tests/sound_form.h"
 
 namespace {
 
@@ -85,28 +86,6 @@ size_t count_lines(const std::string& prefix) {
     return line.compare(0, prefix.size(), prefix) == 0;
   }));
 }
-
-// The form's three sound components as it loads them: the device, then a list on it.
-struct Form {
-  std::unique_ptr<TComponent> owner = std::make_unique<TComponent>();
-  TDXSound* sound = nullptr;
-  TDXWaveList* list = nullptr;
-
-  explicit Form(const std::vector<std::pair<bool, std::vector<uint8_t>>>& waves) {
-    sound = new TDXSound(owner.get());  // owned and freed by `owner`
-    list = new TDXWaveList(owner.get());
-    sound->BeginLoading();
-    list->BeginLoading();
-    list->SetDXSound(sound);
-    for (const auto& [looped, wave] : waves) {
-      TDXWaveListItem& item = list->Add();
-      item.SetLooped(looped);
-      item.SetWave(wave);
-    }
-    sound->EndLoading();
-    list->EndLoading();
-  }
-};
 
 class WaveListTest : public ::testing::Test {
  protected:
@@ -194,7 +173,7 @@ TEST(WaveFile, EveryTruncationIsRejected) {
 // The device and the list
 
 TEST_F(WaveListTest, DeviceInitialisesAtLoadAndLoadsEveryClip) {
-  Form form({{false, make_wave(22050, 1.0)}, {true, make_wave(14300, 0.5)}});
+  SoundForm form({{false, make_wave(22050, 1.0)}, {true, make_wave(14300, 0.5)}});
   EXPECT_TRUE(form.sound->Initialized());
   EXPECT_TRUE(form.list->Items(0).Initialized());
   EXPECT_TRUE(form.list->Items(1).Initialized());
@@ -208,7 +187,7 @@ TEST_F(WaveListTest, DeviceInitialisesAtLoadAndLoadsEveryClip) {
 }
 
 TEST_F(WaveListTest, BadWaveIsRejectedAndTheOldOneKept) {
-  Form form({{false, make_wave(22050, 0.2)}});
+  SoundForm form({{false, make_wave(22050, 0.2)}});
   TDXWaveListItem& item = form.list->Items(0);
   const std::vector<uint8_t> before = item.Wave();
   auto bad = before;
@@ -220,7 +199,7 @@ TEST_F(WaveListTest, BadWaveIsRejectedAndTheOldOneKept) {
 
 TEST_F(WaveListTest, NoDeviceMeansSilenceAndNoError) {
   platform::headless::set_audio_device(false);
-  Form form({{false, make_wave(22050, 1.0)}, {true, make_wave(14300, 0.5)}});
+  SoundForm form({{false, make_wave(22050, 1.0)}, {true, make_wave(14300, 0.5)}});
   EXPECT_FALSE(form.sound->Initialized());
   EXPECT_FALSE(form.list->Items(0).Initialized());
   form.list->playWave(0);
@@ -240,7 +219,7 @@ TEST_F(WaveListTest, NoDeviceMeansSilenceAndNoError) {
 }
 
 TEST_F(WaveListTest, OverlappingRequestsMakeCopiesAndAFinishedCopyIsReused) {
-  Form form({{false, make_wave(22050, 1.06)}});  // "vybuch"
+  SoundForm form({{false, make_wave(22050, 1.06)}});  // "vybuch"
   TDXWaveListItem& vybuch = form.list->Items(0);
   form.list->playWave(0);
   advance(0.1);
@@ -264,7 +243,7 @@ TEST_F(WaveListTest, OverlappingRequestsMakeCopiesAndAFinishedCopyIsReused) {
 }
 
 TEST_F(WaveListTest, NoLimitAtZeroAndTheOldestRecycledAtTheLimit) {
-  Form form({{false, make_wave(22050, 1.0)}, {false, make_wave(22050, 1.0)}});
+  SoundForm form({{false, make_wave(22050, 1.0)}, {false, make_wave(22050, 1.0)}});
   for (int i = 0; i < 40; ++i) form.list->playWave(0);
   EXPECT_EQ(form.list->Items(0).CopyCount(), 40);
   EXPECT_EQ(count_lines("play channel 39 "), 1u) << "forty voices sound at once";
@@ -285,7 +264,7 @@ TEST_F(WaveListTest, NoLimitAtZeroAndTheOldestRecycledAtTheLimit) {
 }
 
 TEST_F(WaveListTest, LoopedItemRestartsAndNeverDoubles) {
-  Form form({{true, make_wave(22050, 0.5)}});
+  SoundForm form({{true, make_wave(22050, 0.5)}});
   TDXWaveListItem& vitr = form.list->Items(0);
   form.list->playWave(0);
   advance(2.0);  // a loop sounds on past its length
@@ -303,7 +282,7 @@ TEST_F(WaveListTest, LoopedItemRestartsAndNeverDoubles) {
 }
 
 TEST_F(WaveListTest, StopSilencesEveryCopyAndASilentItemIsHarmless) {
-  Form form({{false, make_wave(22050, 1.0)}, {true, make_wave(22050, 1.0)}});
+  SoundForm form({{false, make_wave(22050, 1.0)}, {true, make_wave(22050, 1.0)}});
   form.list->stopWave(0);  // never played: nothing to stop
   form.list->stopWave(1);
   EXPECT_EQ(count_lines("stop"), 0u);
@@ -320,7 +299,7 @@ TEST_F(WaveListTest, StopSilencesEveryCopyAndASilentItemIsHarmless) {
 }
 
 TEST_F(WaveListTest, VolumePanAndFrequencyApplyOnStart) {
-  Form form({{false, make_wave(22050, 1.0)}});
+  SoundForm form({{false, make_wave(22050, 1.0)}});
   TDXWaveListItem& item = form.list->Items(0);
   item.SetVolume(0.5f);
   item.SetPan(-1.0f);
@@ -335,7 +314,7 @@ TEST_F(WaveListTest, VolumePanAndFrequencyApplyOnStart) {
 }
 
 TEST_F(WaveListTest, IndexOutsideTheListRaises) {
-  Form form({{false, make_wave(22050, 0.1)}});
+  SoundForm form({{false, make_wave(22050, 0.1)}});
   try {
     form.list->playWave(11);
     FAIL() << "playWave(11) on a one-item list raised nothing";
@@ -346,7 +325,7 @@ TEST_F(WaveListTest, IndexOutsideTheListRaises) {
 }
 
 TEST_F(WaveListTest, FreeingTheDeviceFirstLeavesTheListSilent) {
-  Form form({{false, make_wave(22050, 1.0)}});
+  SoundForm form({{false, make_wave(22050, 1.0)}});
   form.list->playWave(0);
   delete form.sound;
   EXPECT_EQ(form.list->DXSound(), nullptr);
