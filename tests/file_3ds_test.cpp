@@ -8,7 +8,7 @@
 #include <fstream>
 #include <functional>
 
-#include "content/inspect.h"
+#include "content/file_report.h"
 #include "engine/material_library.h"
 #include "engine/mesh.h"
 #include "platform/error.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "content/inspect.h"
+#include "content/file_report.h"
 #include "engine/actor.h"
 #include "engine/material_library.h"
 #include "platform/error.h"
