@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/camera.h"
 #include "engine/full_screen_viewer.h"
+#include "engine/mesh.h"
 #include "engine/scene_object.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/png_writer.h"
@@ -68,3 +70,22 @@ class RenderFixture {
   std::vector<uint8_t> frame;
   int width = 0, height = 0;
 };
+
+// A square of side 2·half in the XY plane facing +Z, unlit in the given colour.
+inline TGLFreeForm* make_square(RenderFixture& f, TGLBaseSceneObject& parent, float half,
+                                TVector color = {1, 1, 1, 1}) {
+  auto* mesh = make_owned<TGLFreeForm>(&f.form);
+  parent.AddChild(mesh);
+  auto o = std::make_unique<TMeshObject>();
+  o->Vertices = {{-half, -half, 0}, {half, -half, 0}, {half, half, 0}, {-half, half, 0}};
+  o->Normals.assign(4, {0, 0, 1});
+  o->TexCoords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+  TFaceGroup g;
+  g.VertexIndices = {0, 1, 2, 0, 2, 3};
+  o->FaceGroups.push_back(g);
+  mesh->MeshObjects().push_back(std::move(o));
+  mesh->GeometryChanged();
+  mesh->Material().SetMaterialOptions(moNoLighting);
+  mesh->Material().FrontProperties().Diffuse().SetColor(color);
+  return mesh;
+}

@@ -109,17 +109,7 @@ TEST(RenderHUDSprite, DrawnOverTheScene) {
   f.camera->Position().SetPoint(0, 0, 3);
   // A 3D square right in front of the camera, listed after the HUD sprite.
   make_hud(f, f.scene->Objects(), 80, 60, 20, 20, {0, 1, 0, 1});
-  auto* mesh = f.scene->Objects().CreateChild<TGLFreeForm>();
-  auto o = std::make_unique<TMeshObject>();
-  o->Vertices = {{-2, -2, 0}, {2, -2, 0}, {2, 2, 0}, {-2, 2, 0}};
-  o->Normals.assign(4, {0, 0, 1});
-  TFaceGroup g;
-  g.VertexIndices = {0, 1, 2, 0, 2, 3};
-  o->FaceGroups.push_back(g);
-  mesh->MeshObjects().push_back(std::move(o));
-  mesh->GeometryChanged();
-  mesh->Material().SetMaterialOptions(moNoLighting);
-  mesh->Material().FrontProperties().Diffuse().SetColor(1, 0, 0, 1);
+  make_square(f, f.scene->Objects(), 2, {1, 0, 0, 1});
   f.Draw("hud_over_scene");
   Pixel p = f.At(80, 60);
   EXPECT_EQ(p.g, 255) << "the HUD covers what the scene drew";

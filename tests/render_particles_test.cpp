@@ -72,22 +72,6 @@ struct Fire {
   }
 };
 
-// A square of side 2·half facing +Z, unlit in the given colour.
-TGLFreeForm* make_square(RenderFixture& f, float half, TVector color) {
-  auto* mesh = f.scene->Objects().CreateChild<TGLFreeForm>();
-  auto o = std::make_unique<TMeshObject>();
-  o->Vertices = {{-half, -half, 0}, {half, -half, 0}, {half, half, 0}, {-half, half, 0}};
-  o->Normals.assign(4, {0, 0, 1});
-  TFaceGroup g;
-  g.VertexIndices = {0, 1, 2, 0, 2, 3};
-  o->FaceGroups.push_back(g);
-  mesh->MeshObjects().push_back(std::move(o));
-  mesh->GeometryChanged();
-  mesh->Material().SetMaterialOptions(moNoLighting);
-  mesh->Material().FrontProperties().Diffuse().SetColor(color);
-  return mesh;
-}
-
 }  // namespace
 
 TEST(RenderFireFX, CentreFollowsTheLifeAndTheRimFades) {
@@ -126,7 +110,7 @@ TEST(RenderFireFX, HiddenBehindOpaqueThingsButNotByEachOther) {
   RenderFixture f(kW, kH);
   look_down_z(f);
   // An opaque square at z = 5 in front of the left half; the fires come after it in the list.
-  TGLFreeForm* wall = make_square(f, 1.5f, {0.5f, 0, 0, 1});
+  TGLFreeForm* wall = make_square(f, f.scene->Objects(), 1.5f, {0.5f, 0, 0, 1});
   wall->Position().SetPoint(-1.5f, 0, 5);
   Fire near_fire(f, {1, 0, 0, 1});
   Fire far_fire(f, {0, 1, 0, 1});
@@ -154,7 +138,7 @@ TEST(RenderFireFX, HiddenBehindOpaqueThingsButNotByEachOther) {
 TEST(RenderParticleFX, PolygonParticlesOfEveryManagerAddUp) {
   RenderFixture f(kW, kH);
   look_down_z(f);
-  TGLFreeForm* back = make_square(f, 3, {0.2f, 0.2f, 0.2f, 1});
+  TGLFreeForm* back = make_square(f, f.scene->Objects(), 3, {0.2f, 0.2f, 0.2f, 1});
   back->Position().SetZ(-1);
   auto* renderer = f.scene->Objects().CreateChild<TGLParticleFXRenderer>();
   auto add_manager = [&](TVector inner, float x) {

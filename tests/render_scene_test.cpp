@@ -22,25 +22,6 @@ namespace {
 
 constexpr int kW = 160, kH = 120;
 
-// A square of side 2·half in the XY plane facing +Z, unlit in the given colour.
-TGLFreeForm* make_square(RenderFixture& f, TGLBaseSceneObject& parent, float half,
-                         TVector color = {1, 1, 1, 1}) {
-  auto* mesh = make_owned<TGLFreeForm>(&f.form);
-  parent.AddChild(mesh);
-  auto o = std::make_unique<TMeshObject>();
-  o->Vertices = {{-half, -half, 0}, {half, -half, 0}, {half, half, 0}, {-half, half, 0}};
-  o->Normals.assign(4, {0, 0, 1});
-  o->TexCoords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
-  TFaceGroup g;
-  g.VertexIndices = {0, 1, 2, 0, 2, 3};
-  o->FaceGroups.push_back(g);
-  mesh->MeshObjects().push_back(std::move(o));
-  mesh->GeometryChanged();
-  mesh->Material().SetMaterialOptions(moNoLighting);
-  mesh->Material().FrontProperties().Diffuse().SetColor(color);
-  return mesh;
-}
-
 // The camera at (0, 0, z) looking down −Z.
 void look_down_z(RenderFixture& f, float z = 10) {
   f.camera->Position().SetPoint(0, 0, z);
